@@ -1,0 +1,48 @@
+# Drives CMake. `make demo` runs an update against the simulated logger, `make test` all tests.
+JOBS ?= 2
+CMAKE_FLAGS ?=
+BUILD := build
+
+.PHONY: all deps build demo test test-unit test-asan test-tsan windows test-windows fuzz bench \
+        screenshots format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS)
+
+demo: build
+	@scripts/demo $(BUILD)
+
+test-unit: build
+	ctest --test-dir $(BUILD) -j$(JOBS) --output-on-failure --timeout 300
+
+test: test-unit windows
+
+test-asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSDU_SANITIZER=address -DSDU_BUILD_QT=OFF
+	cmake --build build-asan -j$(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	    ctest --test-dir build-asan -j$(JOBS) --output-on-failure --timeout 300
+
+test-tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DSDU_SANITIZER=thread -DSDU_BUILD_QT=OFF
+	cmake --build build-tsan -j$(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j$(JOBS) --output-on-failure --timeout 300
+
+windows: deps
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DCMAKE_BUILD_TYPE=Release -DSDU_BUILD_QT=OFF -DSDU_BUILD_TESTS=OFF
+	cmake --build build-windows -j$(JOBS) --target sdcore
+
+format:
+	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-tsan build-windows build-fuzz build-bench

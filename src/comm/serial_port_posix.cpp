@@ -1,0 +1,218 @@
+// POSIX serial port: termios raw mode, poll() with a deadline for the read time-out,
+// flock + TIOCEXCL for exclusive access.
+#include "comm/serial_port.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int toFd(TPortHandle handle) {
+    return static_cast<int>(handle);
+}
+
+bool baudToSpeed(std::uint32_t baudRate, speed_t& speed) {
+    switch (baudRate) {
+    case 1200:
+        speed = B1200;
+        return true;
+    case 2400:
+        speed = B2400;
+        return true;
+    case 4800:
+        speed = B4800;
+        return true;
+    case 9600:
+        speed = B9600;
+        return true;
+    case 19200:
+        speed = B19200;
+        return true;
+    case 38400:
+        speed = B38400;
+        return true;
+    case 57600:
+        speed = B57600;
+        return true;
+    case 115200:
+        speed = B115200;
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string devicePath(const std::string& portName) {
+    if (portName.empty() || portName.find('/') != std::string::npos) {
+        return portName;
+    }
+    return "/dev/" + portName;
+}
+
+bool applyLineSettings(int fd, std::uint32_t baudRate) {
+    speed_t speed{};
+    if (!baudToSpeed(baudRate, speed)) {
+        return false;
+    }
+    termios tio{};
+    cfmakeraw(&tio); // binary: no CR/LF mapping, no output processing, no echo, no signals
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    // 0x11 and 0x13 occur in firmware data and in frames: no software flow control either.
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    return cfsetispeed(&tio, speed) == 0 && cfsetospeed(&tio, speed) == 0 &&
+           tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+// DTR up, RTS down. Devices without modem lines (pseudo-terminals) answer ENOTTY or EINVAL;
+// they are accepted, any other failure is not.
+bool setModemLines(int fd) {
+    const int rts = TIOCM_RTS;
+    const int dtr = TIOCM_DTR;
+    for (auto [request, bits] : {std::pair{TIOCMBIC, &rts}, std::pair{TIOCMBIS, &dtr}}) {
+        if (ioctl(fd, request, bits) != 0 && errno != ENOTTY && errno != EINVAL) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool configure(int fd, std::uint32_t baudRate) {
+    if (!isatty(fd)) {
+        return false;
+    }
+    // flock makes a second open fail even for root, whom TIOCEXCL does not stop.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        return false;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        return false;
+    }
+    return applyLineSettings(fd, baudRate) && setModemLines(fd);
+}
+
+int remainingMs(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Waits for `events` until the deadline; false on a poll failure or a hang-up without data.
+bool waitFor(int fd, short events, Clock::time_point deadline, bool& ready) {
+    for (;;) {
+        pollfd pfd{fd, events, 0};
+        const int n = poll(&pfd, 1, remainingMs(deadline));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            ready = false;
+            return true;
+        }
+        if (pfd.revents & events) {
+            ready = true;
+            return true;
+        }
+        return false; // POLLHUP, POLLERR or POLLNVAL: the device is gone
+    }
+}
+
+} // namespace
+
+TPortHandle openComPort(const std::string& portName, std::uint32_t baudRate) {
+    const std::string path = devicePath(portName);
+    if (path.empty()) {
+        return kInvalidPortHandle;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return kInvalidPortHandle;
+    }
+    if (!configure(fd, baudRate)) {
+        ::close(fd);
+        return kInvalidPortHandle;
+    }
+    return static_cast<TPortHandle>(fd);
+}
+
+void closeComPort(TPortHandle handle) {
+    if (handle == kInvalidPortHandle) {
+        return;
+    }
+    tcdrain(toFd(handle));
+    ::close(toFd(handle));
+}
+
+bool clearPortErrors(TPortHandle handle) {
+    // termios keeps no error state to clear; what is left is to tell a live handle from a dead one.
+    return fcntl(toFd(handle), F_GETFL) != -1;
+}
+
+bool purgePort(TPortHandle handle) {
+    return tcflush(toFd(handle), TCIOFLUSH) == 0;
+}
+
+bool writePort(TPortHandle handle, const std::uint8_t* data, std::size_t count,
+               std::size_t& written) {
+    written = 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(count);
+    while (written < count) {
+        bool ready = false;
+        if (!waitFor(toFd(handle), POLLOUT, deadline, ready)) {
+            return false;
+        }
+        if (!ready) {
+            return true; // time-out: the caller sees the short count
+        }
+        const ssize_t n = ::write(toFd(handle), data + written, count - written);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) {
+                continue;
+            }
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool readPort(TPortHandle handle, std::uint8_t* data, std::size_t count, std::size_t& received) {
+    received = 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kReadTimeoutConstantMs) +
+                          std::chrono::milliseconds(kReadTimeoutPerByteMs * count);
+    while (received < count) {
+        bool ready = false;
+        if (!waitFor(toFd(handle), POLLIN, deadline, ready)) {
+            return false;
+        }
+        if (!ready) {
+            return true;
+        }
+        const ssize_t n = ::read(toFd(handle), data + received, count - received);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            return false; // readable but no data: end of file, the line hung up
+        }
+        received += static_cast<std::size_t>(n);
+    }
+    return true;
+}

@@ -1,0 +1,170 @@
+#include "comm/uCommThread.h"
+
+#include "comm/uExceptions1V0.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+std::atomic<bool> gCancel{false};
+
+namespace {
+
+struct TLiveCount {
+    std::mutex lock;
+    std::condition_variable changed;
+    int count = 0;
+};
+
+// Never destroyed: a detached worker may end while the process is already ending.
+TLiveCount& live() {
+    static auto* instance = new TLiveCount;
+    return *instance;
+}
+
+} // namespace
+
+TCommThread::TCommThread(TWindowHandle hWindow, TCmd cmd, std::string sPort)
+    : FCmd(cmd), FhWindow(hWindow), FsPort(std::move(sPort)) {
+    std::lock_guard guard(live().lock);
+    ++live().count;
+}
+
+TCommThread::~TCommThread() {
+    closePort();
+    {
+        std::lock_guard guard(live().lock);
+        --live().count;
+    }
+    live().changed.notify_all();
+}
+
+void TCommThread::start(std::unique_ptr<TCommThread> worker) {
+    std::thread([self = std::move(worker)] { self->Execute(); }).detach();
+}
+
+int TCommThread::liveWorkers() {
+    std::lock_guard guard(live().lock);
+    return live().count;
+}
+
+bool TCommThread::waitUntilNoneLive(std::chrono::milliseconds timeout) {
+    std::unique_lock guard(live().lock);
+    return live().changed.wait_for(guard, timeout, [] { return live().count == 0; });
+}
+
+void TCommThread::Execute() {
+    const auto cmd = static_cast<std::int32_t>(FCmd);
+    TStatusMessage final{kStatusCompleted, cmd};
+    try {
+        FhPort = openComPort(FsPort, kLoggerBaudRate);
+        if (FhPort == kInvalidPortHandle) {
+            throw EZel(kErrPortNotReady);
+        }
+        // Closes the port however the job is left, before the final message is posted.
+        struct TPortCloser {
+            TCommThread& worker;
+            ~TPortCloser() { worker.closePort(); }
+        } closer{*this};
+        resetProgress();
+        sendCmd(false, kWakeCommand);
+        pause(kWakePause);
+        sendCmd(false, kWakeCommand);
+        pause(kWakePause);
+        executeCmd();
+    } catch (...) {
+        final = finalMessageFor(std::current_exception(), cmd);
+    }
+    postStatus(final.code, final.value);
+}
+
+void TCommThread::executeCmd() {
+    doCmd();
+}
+
+void TCommThread::doCmd() {}
+
+bool TCommThread::sendCmd(bool awaitReply, std::uint8_t cmd, std::uint8_t p1, std::uint8_t p2,
+                          std::uint8_t p3, std::uint8_t p4, std::uint8_t p5, std::uint8_t p6) {
+    FTxBuffer = buildCommandFrame(cmd, p1, p2, p3, p4, p5, p6);
+    for (int triesLeft = kFrameTries;;) {
+        if (gCancel.load(std::memory_order_relaxed)) {
+            throw EZel(kErrCancelled);
+        }
+        if (transferFrame(awaitReply)) {
+            return true;
+        }
+        if (--triesLeft == 0) {
+            throw EZel(kErrNoReply);
+        }
+        pause(kTryPause);
+    }
+}
+
+bool TCommThread::transferFrame(bool awaitReply) {
+    if (!clearPortErrors(FhPort)) {
+        throw EZel(kErrPortIo, "ClearCommError");
+    }
+    if (!purgePort(FhPort)) {
+        throw EZel(kErrPortIo, "PurgeComm");
+    }
+    std::size_t written = 0;
+    if (!writePort(FhPort, FTxBuffer.data(), FTxBuffer.size(), written)) {
+        throw EZel(kErrPortIo, "WriteFile");
+    }
+    if (written < FTxBuffer.size()) {
+        return false;
+    }
+    if (!awaitReply) {
+        return true;
+    }
+    std::size_t received = 0;
+    if (!readPort(FhPort, FRxBuffer.data(), FRxBuffer.size(), received)) {
+        throw EZel(kErrPortIo, "ReadFile");
+    }
+    switch (checkReply(FRxBuffer.data(), received)) {
+    case TReplyCheck::NoValidReply:
+        return false;
+    case TReplyCheck::DeviceException:
+        throw EZel(kErrNotReady, "Zel Exception!");
+    case TReplyCheck::Valid:
+        break;
+    }
+    return true;
+}
+
+void TCommThread::setProgress(std::int32_t pos, std::int32_t total) {
+    std::int32_t percent = 0;
+    if (total != 0) {
+        // 64-bit product: pos * 99 may leave the 32-bit range for large positions.
+        percent = static_cast<std::int32_t>(static_cast<std::int64_t>(pos) * 99 / total);
+    }
+    if (percent < 0) {
+        percent = 0;
+    } else if (percent > 99) {
+        percent = 99;
+    }
+    if (percent != FnProgres) {
+        FnProgres = percent;
+        postStatus(kStatusProgress, percent);
+    }
+}
+
+void TCommThread::resetProgress() {
+    FnProgres = 0;
+}
+
+void TCommThread::closePort() {
+    if (FhPort != kInvalidPortHandle) {
+        closeComPort(FhPort);
+        FhPort = kInvalidPortHandle;
+    }
+}
+
+void TCommThread::postStatus(std::int32_t code, std::int32_t value) const {
+    postMessage(FhWindow, WM_USER, code, value);
+}
+
+void TCommThread::pause(std::chrono::milliseconds duration) {
+    std::this_thread::sleep_for(duration);
+}
