@@ -1,0 +1,72 @@
+#pragma once
+// Serves a TSimLogger on a pseudo-terminal, on a background thread: open slavePath() as the
+// logger's serial port. The server keeps a slave descriptor of its own, so the tool may close
+// and re-open the port between runs without the line hanging up (only the hang-up fault closes
+// the line: the master is closed and the thread ends). Stops in its destructor.
+//
+//   TSimServer sim(TSimOptions{});          // class 0x6601 6.0, platform 25, print 52
+//   runUpdate(sim.slavePath());
+//   EXPECT_TRUE(sim.restarted());
+//   EXPECT_EQ(sim.flashHexRecords(), dataLinesOf(image3));
+//
+// All accessors are thread-safe.
+
+#include "sim/sim_logger.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class TSimServer {
+public:
+    // Opens the pty (raw mode on both sides) and starts serving. With a `linkPath`, a symlink
+    // to the slave is made there (an existing symlink or file of that name is replaced) and
+    // removed again by the destructor. Throws std::runtime_error when the pty or link fails.
+    explicit TSimServer(TSimOptions options = {}, std::string linkPath = {});
+    ~TSimServer();
+    TSimServer(const TSimServer&) = delete;
+    TSimServer& operator=(const TSimServer&) = delete;
+
+    const std::string& slavePath() const { return FSlavePath; }
+    const std::string& linkPath() const { return FLinkPath; }
+
+    // Ends the serving thread (idempotent); the results stay readable.
+    void stop();
+    // Blocks until the serving thread has ended (stop() or a hang-up).
+    void waitForEnd();
+    // Waits until `predicate(device)` holds (checked after every batch of bytes) or the
+    // timeout passes or the thread ends; returns the predicate's last value.
+    bool waitUntil(const std::function<bool(const TSimLogger&)>& predicate,
+                   std::chrono::milliseconds timeout);
+
+    // Runs `f` on the device under the server's lock and returns its result.
+    template <class F> auto withDevice(F&& f) const {
+        std::lock_guard guard(FLock);
+        return f(static_cast<const TSimLogger&>(FDevice));
+    }
+
+    std::vector<std::string> flashHexRecords() const;
+    bool restarted() const;
+    bool programmingEnded() const;
+    bool hungUp() const;
+    TSimCounters counters() const;
+
+private:
+    void run();
+    void closeLine();
+
+    mutable std::mutex FLock;
+    std::condition_variable FChanged;
+    TSimLogger FDevice;
+    int FMaster = -1;
+    int FSlaveKeeper = -1;
+    int FWakeFd = -1; // eventfd: stop request
+    bool FEnded = false;
+    std::string FSlavePath;
+    std::string FLinkPath;
+    std::thread FThread;
+};
