@@ -41,6 +41,15 @@ windows: deps
 	    -DCMAKE_BUILD_TYPE=Release -DSDU_BUILD_QT=OFF -DSDU_BUILD_TESTS=OFF
 	cmake --build build-windows -j$(JOBS) --target sdcore
 
+test-windows: deps build
+	scripts/test-windows
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSDU_BUILD_BENCH=ON
+	cmake --build build-bench -j$(JOBS)
+	build-bench/bench/bench_exchange
+	bench/full_update.sh build-bench
+
 format:
 	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 

@@ -28,9 +28,12 @@ void TTestWorker::doCmd() {
 
 std::vector<TStatusMessage> runTestWorker(TCmd cmd, const std::string& port,
                                           TTestWorker::TJob job) {
-    TMessageQueue queue;
     TTestWorker::setNextJob(std::move(job));
-    TWorkerClass workerClass = createWorker<TTestWorker>;
+    return runWorker(createWorker<TTestWorker>, cmd, port);
+}
+
+std::vector<TStatusMessage> runWorker(TWorkerClass workerClass, TCmd cmd, const std::string& port) {
+    TMessageQueue queue;
     TCommThread::start(workerClass(queue.handle(), cmd, port));
     std::vector<TStatusMessage> messages;
     while (const auto message = queue.waitNext(std::chrono::seconds(30))) {

@@ -26,7 +26,9 @@ private:
     static TJob takeNextJob();
 };
 
-// Starts a TTestWorker through the factory as the window does, and collects the worker's
-// messages until its final one (0, 10 or 13) and its end.
+// Starts a worker through the factory as the window does, and collects the worker's messages
+// until its final one (0, 10 or 13) and its end.
+std::vector<TStatusMessage> runWorker(TWorkerClass workerClass, TCmd cmd, const std::string& port);
+// The same for a TTestWorker running `job`.
 std::vector<TStatusMessage> runTestWorker(TCmd cmd, const std::string& port,
                                           TTestWorker::TJob job = {});

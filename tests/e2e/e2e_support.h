@@ -1,0 +1,60 @@
+#pragma once
+// Helpers of the end-to-end tests: the real update worker through the real serial code against
+// the simulated logger on a pty.
+
+#include "comm/uExceptions1V0.h"
+#include "firmware/uFWVersions.h"
+#include "sim/sim_server.h"
+#include "support/test_worker.h"
+#include "update/uSDCommThread.h"
+#include "update/update_settings.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using Messages = std::vector<TStatusMessage>;
+
+// The update settings as the program starts with them; put back after every test.
+class TSettingsGuard {
+public:
+    TSettingsGuard() { reset(); }
+    ~TSettingsGuard() { reset(); }
+    static void reset() {
+        gSelectedImage = -1;
+        gCheckClass = true;
+        gReadInfoOnly = false;
+        gCancel = false;
+        gImage0Lines.clear();
+        gImage0Header = TBl3FileHeader{};
+    }
+};
+
+inline Messages runUpdate(const std::string& port, TCmd cmd = TCmd::tCMD0) {
+    return runWorker(createWorker<TSDCommThread>, cmd, port);
+}
+
+// The data lines of an image: every line but the end-of-file record.
+inline std::vector<std::string> dataLinesOf(int image) {
+    std::vector<std::string> lines;
+    std::string text;
+    int last = 0;
+    TBl3FileHeader header;
+    accessFirmware(image, kFwOpLastLine, 0, text, last, header);
+    for (int i = 0; i < last; ++i) {
+        accessFirmware(image, kFwOpLine, i, text, last, header);
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+// Only the messages of one status code.
+inline Messages withCode(const Messages& all, std::int32_t code) {
+    Messages some;
+    for (const auto& m : all) {
+        if (m.code == code) {
+            some.push_back(m);
+        }
+    }
+    return some;
+}
