@@ -15,6 +15,11 @@
 
 using Messages = std::vector<TStatusMessage>;
 
+// Readable failure output: "(code, value)".
+inline void PrintTo(const TStatusMessage& m, std::ostream* os) {
+    *os << "(" << m.code << ", " << m.value << ")";
+}
+
 // The update settings as the program starts with them; put back after every test.
 class TSettingsGuard {
 public:
@@ -42,7 +47,8 @@ inline std::vector<std::string> dataLinesOf(int image) {
     TBl3FileHeader header;
     accessFirmware(image, kFwOpLastLine, 0, text, last, header);
     for (int i = 0; i < last; ++i) {
-        accessFirmware(image, kFwOpLine, i, text, last, header);
+        int unused = 0;
+        accessFirmware(image, kFwOpLine, i, text, unused, header);
         lines.push_back(text);
     }
     return lines;

@@ -13,6 +13,8 @@ struct TPathCase {
     TFrame finalFrame;
 };
 
+void PrintTo(const TPathCase& c, std::ostream* os) { *os << c.name; }
+
 class FullUpdate : public ::testing::TestWithParam<TPathCase> {
 protected:
     TSettingsGuard settings;

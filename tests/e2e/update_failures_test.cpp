@@ -19,6 +19,8 @@ struct TScenario {
     bool fromIdentification = false; // expected messages start at the first one
 };
 
+void PrintTo(const TScenario& s, std::ostream* os) { *os << s.name; }
+
 // The three first data lines of image 3 and the end-of-file line, as image 0.
 std::vector<std::string> smallImage() {
     auto lines = dataLinesOf(3);

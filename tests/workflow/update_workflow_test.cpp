@@ -64,6 +64,7 @@ protected:
 };
 
 TEST_F(UpdateWorkflowTest, OutputsPerStatusCode) {
+    gSelectedImage = 3;
     const std::string done = *statusText(0, 0, "");
     struct Case {
         const char* what;
