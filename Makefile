@@ -41,6 +41,17 @@ windows: deps
 	    -DCMAKE_BUILD_TYPE=Release -DSDU_BUILD_QT=OFF -DSDU_BUILD_TESTS=OFF
 	cmake --build build-windows -j$(JOBS) --target sdcore
 
+FUZZ_TIME ?= 60
+
+fuzz: deps
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DSDU_BUILD_FUZZ=ON -DSDU_BUILD_QT=OFF -DSDU_BUILD_TESTS=OFF
+	cmake --build build-fuzz -j$(JOBS) --target fuzz_hex_line fuzz_description_file
+	mkdir -p build-fuzz/corpus && cp -r fuzz/corpus/. build-fuzz/corpus/
+	build-fuzz/fuzz/fuzz_hex_line -max_total_time=$(FUZZ_TIME) build-fuzz/corpus/hex_line
+	build-fuzz/fuzz/fuzz_description_file -max_total_time=$(FUZZ_TIME) -max_len=4096 \
+	    build-fuzz/corpus/description_file
+
 test-windows: deps build
 	scripts/test-windows
 
