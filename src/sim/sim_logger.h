@@ -41,14 +41,15 @@
 #include <vector>
 
 struct TSimCounters {
-    std::uint32_t frames = 0;          // valid command frames (wake frames not included)
+    std::uint32_t frames = 0; // valid command frames (wake frames not included)
     std::uint32_t wakeFrames = 0;
-    std::uint32_t badFrames = 0;       // wrong check byte or byte 0 without 0x80
-    std::uint32_t droppedBytes = 0;    // bytes of incomplete frames dropped after a line pause
+    std::uint32_t badFrames = 0;    // wrong check byte or byte 0 without 0x80
+    std::uint32_t droppedBytes = 0; // bytes of incomplete frames dropped after a line pause
     std::uint32_t replies = 0;
     std::uint32_t rejectedFrames = 0;  // answered with the device exception as not understood
     std::uint32_t linesProgrammed = 0; // data records written to the flash, repeats included
-    std::uint32_t faultsInjected = 0;
+    std::uint32_t faultsInjected = 0;  // faults that hit a frame
+    std::uint32_t restarts = 0;        // final frames received
 };
 
 class TSimFaultPlan;
@@ -83,7 +84,7 @@ public:
     bool restarted() const { return FRestarted; }
     // SD command 0x32 was carried out.
     bool programmingEnded() const;
-    const TSimCounters& counters() const { return FCounters; }
+    TSimCounters counters() const;
     const std::array<std::uint8_t, kBufferSize>& transferBuffer() const { return FBuffer; }
 
     // The flash image (0xFF where never programmed since the last begin command).
@@ -95,9 +96,7 @@ public:
     std::vector<std::string> flashHexRecords() const;
 
 private:
-    std::optional<TFrame> handleRelay(const TFrame& frame, std::vector<TFaultKind>& faults);
-    TFrame reply(std::uint8_t b0, std::uint8_t b1 = 0, std::uint8_t b3 = 0, std::uint8_t b4 = 0,
-                 std::uint8_t b5 = 0, std::uint8_t b6 = 0) const;
+    std::optional<TFrame> handleRelay(const TFrame& frame, const std::vector<TSimFault>& hits);
     std::vector<TFrameClass> classify(const TFrame& frame) const;
     bool isFinalFrame(const TFrame& frame) const;
 

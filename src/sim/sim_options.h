@@ -62,14 +62,14 @@ struct TSimFault {
 
 // Status bytes of the simulated SD controller (reply byte 1 of a send or receive).
 inline constexpr std::uint8_t kSdOk = 0x00;
-inline constexpr std::uint8_t kSdBusy = 0x01;            // still programming, ask again
-inline constexpr std::uint8_t kSdNotOpen = 0x02;         // no sub-command 2 since the last 1
-inline constexpr std::uint8_t kSdBadRecord = 0x03;       // count/type/length do not fit
-inline constexpr std::uint8_t kSdNotProgramming = 0x04;  // line or 0x32 without 0x31
-inline constexpr std::uint8_t kSdUnknownCommand = 0x05;  // SD command code not known
+inline constexpr std::uint8_t kSdBusy = 0x01;           // still programming, ask again
+inline constexpr std::uint8_t kSdNotOpen = 0x02;        // no sub-command 2 since the last 1
+inline constexpr std::uint8_t kSdBadRecord = 0x03;      // count/type/length do not fit
+inline constexpr std::uint8_t kSdNotProgramming = 0x04; // line or 0x32 without 0x31
+inline constexpr std::uint8_t kSdUnknownCommand = 0x05; // SD command code not known
 inline constexpr std::uint8_t kSdNothingToReceive = 0x06;
-inline constexpr std::uint8_t kSdBadCount = 0x07;        // receive count differs from the record
-inline constexpr std::uint8_t kSdInjectedStatus = 0x0E;  // default status of the status faults
+inline constexpr std::uint8_t kSdBadCount = 0x07;       // receive count differs from the record
+inline constexpr std::uint8_t kSdInjectedStatus = 0x0E; // default status of the status faults
 
 struct TSimOptions {
     // A logger of class 0x6601 from version 6.0 on: relay command 2 with selector 200.

@@ -24,8 +24,9 @@
 class TSimServer {
 public:
     // Opens the pty (raw mode on both sides) and starts serving. With a `linkPath`, a symlink
-    // to the slave is made there (an existing symlink or file of that name is replaced) and
-    // removed again by the destructor. Throws std::runtime_error when the pty or link fails.
+    // to the slave is made there (an existing symlink of that name is replaced, any other file
+    // is left alone and makes it fail) and removed again by the destructor. Throws
+    // std::runtime_error when the pty or the link cannot be made.
     explicit TSimServer(TSimOptions options = {}, std::string linkPath = {});
     ~TSimServer();
     TSimServer(const TSimServer&) = delete;
@@ -38,7 +39,8 @@ public:
     void stop();
     // Blocks until the serving thread has ended (stop() or a hang-up).
     void waitForEnd();
-    // Waits until `predicate(device)` holds (checked after every batch of bytes) or the
+    // Waits until `predicate(device)` holds (checked after every batch of bytes and every
+    // dropped partial frame) or the
     // timeout passes or the thread ends; returns the predicate's last value.
     bool waitUntil(const std::function<bool(const TSimLogger&)>& predicate,
                    std::chrono::milliseconds timeout);
@@ -57,6 +59,7 @@ public:
 
 private:
     void run();
+    void serve();
     void closeLine();
 
     mutable std::mutex FLock;
@@ -66,6 +69,7 @@ private:
     int FSlaveKeeper = -1;
     int FWakeFd = -1; // eventfd: stop request
     bool FEnded = false;
+    std::mutex FStopLock; // serialises stop(): one join
     std::string FSlavePath;
     std::string FLinkPath;
     std::thread FThread;
