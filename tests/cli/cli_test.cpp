@@ -25,7 +25,7 @@ std::string readFile(const std::string& path) {
     return s.str();
 }
 
-std::string quoted(const std::string& arg) {
+std::string shellQuoted(const std::string& arg) {
     std::string q = "'";
     for (char c : arg) {
         q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -41,21 +41,21 @@ protected:
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
     }
-    void TearDown() override { std::system(("rm -rf " + quoted(dir)).c_str()); }
+    void TearDown() override { std::system(("rm -rf " + shellQuoted(dir)).c_str()); }
 
     // The internal switch as the INI file holds it; empty: no file.
     void setSwitch(const std::string& value) {
-        std::system(("mkdir -p " + quoted(dir + "/config/Quorvane")).c_str());
+        std::system(("mkdir -p " + shellQuoted(dir + "/config/Quorvane")).c_str());
         std::ofstream(dir + "/config/Quorvane/Zel.conf") << "[General]\nintern=" << value << "\n";
     }
 
     // Runs the updater with stdin from /dev/null (no terminal to ask).
     TCliRun run(const std::vector<std::string>& args) {
-        std::string cmd = "XDG_CONFIG_HOME=" + quoted(dir + "/config") + " " + SDUPDATE_CLI;
+        std::string cmd = "XDG_CONFIG_HOME=" + shellQuoted(dir + "/config") + " " + SDUPDATE_CLI;
         for (const auto& a : args) {
-            cmd += " " + quoted(a);
+            cmd += " " + shellQuoted(a);
         }
-        cmd += " </dev/null >" + quoted(dir + "/out") + " 2>" + quoted(dir + "/err");
+        cmd += " </dev/null >" + shellQuoted(dir + "/out") + " 2>" + shellQuoted(dir + "/err");
         const int status = std::system(cmd.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir + "/out"),
                 readFile(dir + "/err")};
