@@ -47,7 +47,7 @@ bool parseLoggerSimArgs(const std::vector<std::string>& args, TLoggerSimArgs& ou
             ok = parseInto(option, value, out.options.seed, error);
         } else if (option == "--fault") {
             std::string reason;
-            const auto fault = parseFaultSpec(value, &reason);
+            const auto fault = parseFault(value, &reason);
             if (!fault) {
                 error = "--fault " + value + ": " + reason;
                 return false;
@@ -79,7 +79,7 @@ terminal's path on stdout. Runs until SIGINT or SIGTERM, or until the line hangs
   --print N        SD controller print (default 52)
   --baud N         emulated line rate, 0 = as fast as the pty goes (default 0)
   --seed N         seed of the rate faults (default 1)
-  --fault SPEC     a fault, repeatable:
+  --fault FAULT    a fault, repeatable:
                      KIND@[CLASS:]N[xCOUNT][=VALUE]  frames N..N+COUNT-1 of CLASS
                      KIND%[CLASS:]RATE[=VALUE]       each frame of CLASS with probability RATE
                    KIND: silence crc exception hangup (any class); ready40 ready80 (probe);

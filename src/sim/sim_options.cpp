@@ -212,18 +212,18 @@ bool parseRate(std::string_view text, double& rate) {
     return end == copy.c_str() + copy.size() && rate >= 0.0 && rate <= 1.0;
 }
 
-bool parseFaultInto(std::string_view spec, TSimFault& fault, std::string* error) {
-    const auto at = spec.find_first_of("@%");
+bool parseFaultInto(std::string_view text, TSimFault& fault, std::string* error) {
+    const auto at = text.find_first_of("@%");
     if (at == std::string_view::npos) {
         return fail(error, "a fault is KIND@N or KIND%RATE");
     }
-    const auto kind = faultKindFromName(spec.substr(0, at));
+    const auto kind = faultKindFromName(text.substr(0, at));
     if (!kind) {
-        return fail(error, "unknown fault kind '" + std::string(spec.substr(0, at)) + "'");
+        return fail(error, "unknown fault kind '" + std::string(text.substr(0, at)) + "'");
     }
     fault.kind = *kind;
-    const bool byRate = spec[at] == '%';
-    std::string_view rest = spec.substr(at + 1);
+    const bool byRate = text[at] == '%';
+    std::string_view rest = text.substr(at + 1);
     if (const auto eq = rest.find('='); eq != std::string_view::npos) {
         const auto value = parseSimNumber(rest.substr(eq + 1));
         if (!value || *value > 0xFFFFFFFFu) {
@@ -231,6 +231,12 @@ bool parseFaultInto(std::string_view spec, TSimFault& fault, std::string* error)
         }
         fault.value = static_cast<std::uint32_t>(*value);
         rest = rest.substr(0, eq);
+    }
+    const bool isStatus =
+        fault.kind == TFaultKind::CommandStatus || fault.kind == TFaultKind::SendStatus ||
+        fault.kind == TFaultKind::ReceiveStatus || fault.kind == TFaultKind::EndStatus;
+    if (isStatus && fault.value > 0xFF) {
+        return fail(error, "a status is one byte (1 to 0xFF)");
     }
     if (!takeClass(rest, fault, error)) {
         return false;
@@ -274,9 +280,9 @@ bool parseFaultInto(std::string_view spec, TSimFault& fault, std::string* error)
 
 } // namespace
 
-std::optional<TSimFault> parseFaultSpec(std::string_view spec, std::string* error) {
+std::optional<TSimFault> parseFault(std::string_view text, std::string* error) {
     TSimFault fault;
-    if (!parseFaultInto(spec, fault, error)) {
+    if (!parseFaultInto(text, fault, error)) {
         return std::nullopt;
     }
     return fault;

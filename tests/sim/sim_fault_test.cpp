@@ -10,13 +10,13 @@ namespace {
 
 const TFrame kIdent = buildCommandFrame(1, 0, 0, 0, 0, 0, 0);
 
-TSimOptions withFaults(std::initializer_list<const char*> specs, std::uint64_t seed = 1) {
+TSimOptions withFaults(std::initializer_list<const char*> faults, std::uint64_t seed = 1) {
     TSimOptions options;
     options.seed = seed;
-    for (const char* spec : specs) {
+    for (const char* text : faults) {
         std::string error;
-        const auto fault = parseFaultSpec(spec, &error);
-        EXPECT_TRUE(fault) << spec << ": " << error;
+        const auto fault = parseFault(text, &error);
+        EXPECT_TRUE(fault) << text << ": " << error;
         if (fault) {
             options.faults.push_back(*fault);
         }
@@ -41,7 +41,7 @@ char judge(const std::optional<TFrame>& reply) {
 
 TEST(SimFaults, FrameFaultsHitTheAimedFrames) {
     struct TCase {
-        const char* spec;
+        const char* fault;
         const char* replies; // of six identification frames
     } const cases[] = {
         {"silence@3", "oo-ooo"}, {"silence@2x3", "o---oo"},     {"silence@ident:5", "oooo-o"},
@@ -49,13 +49,13 @@ TEST(SimFaults, FrameFaultsHitTheAimedFrames) {
         {"hangup@3", "oo----"},  {"silence@probe:1", "oooooo"},
     };
     for (const TCase& c : cases) {
-        TSimLogger device(withFaults({c.spec}));
+        TSimLogger device(withFaults({c.fault}));
         std::string seen;
         for (int i = 0; i < 6; ++i) {
             seen += judge(device.onFrame(kIdent));
         }
-        EXPECT_EQ(seen, c.replies) << c.spec;
-        EXPECT_EQ(device.hungUp(), std::string(c.spec).starts_with("hangup")) << c.spec;
+        EXPECT_EQ(seen, c.replies) << c.fault;
+        EXPECT_EQ(device.hungUp(), std::string(c.fault).starts_with("hangup")) << c.fault;
     }
 }
 
@@ -73,18 +73,18 @@ TEST(SimFaults, WakeAndBadFramesAreNotCounted) {
 
 TEST(SimFaults, ReadinessBitsOnTheAimedProbe) {
     struct TCase {
-        const char* spec;
+        const char* fault;
         std::uint8_t second; // byte 0 of the second probe's reply
     } const cases[] = {{"ready40@2", 0x42}, {"ready80@2", 0x82}, {"ready40@1", 0x02}};
     for (const TCase& c : cases) {
-        TSimLogger device(withFaults({c.spec}));
+        TSimLogger device(withFaults({c.fault}));
         TSimClient client(device);
         client.relay(0);
         client.ident(); // not a probe: not counted
         const auto reply = client.relay(0);
         ASSERT_TRUE(reply);
-        EXPECT_EQ((*reply)[0], c.second) << c.spec;
-        EXPECT_EQ(judge(reply), 'o') << c.spec;
+        EXPECT_EQ((*reply)[0], c.second) << c.fault;
+        EXPECT_EQ(judge(reply), 'o') << c.fault;
     }
 }
 
@@ -129,7 +129,7 @@ TEST(SimFaults, StatusFaultsAnswerTheirValueAndLeaveTheRecordUndone) {
 
 TEST(SimFaults, LineFaultsCostAttemptsButTheFlashEndsRight) {
     struct TCase {
-        const char* spec;
+        const char* fault;
         bool ok;
         int retries; // attempts beyond the first (five attempts, five polls each)
         std::uint32_t programmed;
@@ -142,13 +142,13 @@ TEST(SimFaults, LineFaultsCostAttemptsButTheFlashEndsRight) {
     };
     const std::vector<std::string> image = syntheticImage(0x4400, 8, 5);
     for (const TCase& c : cases) {
-        TSimLogger device(withFaults({c.spec}));
+        TSimLogger device(withFaults({c.fault}));
         const TMiniUpdateResult result = runMiniUpdate(device, image);
-        EXPECT_EQ(result.ok, c.ok) << c.spec << " " << result.failure;
-        EXPECT_EQ(result.lineRetries, c.retries) << c.spec;
-        EXPECT_EQ(device.counters().linesProgrammed, c.programmed) << c.spec;
+        EXPECT_EQ(result.ok, c.ok) << c.fault << " " << result.failure;
+        EXPECT_EQ(result.lineRetries, c.retries) << c.fault;
+        EXPECT_EQ(device.counters().linesProgrammed, c.programmed) << c.fault;
         if (c.ok) {
-            EXPECT_EQ(device.flashHexRecords(), image) << c.spec;
+            EXPECT_EQ(device.flashHexRecords(), image) << c.fault;
         }
     }
 }
@@ -251,9 +251,9 @@ TEST(SimFaults, RateFaultsDrawOnlyForTheirClass) {
     EXPECT_NE(plain.find('o'), std::string::npos);
 }
 
-TEST(SimFaultSpec, ParsesTheCommandLineForms) {
+TEST(SimFaultText, ParsesTheCommandLineForms) {
     struct TCase {
-        const char* spec;
+        const char* fault;
         TFaultKind kind;
         TFrameClass target;
         std::uint32_t first;
@@ -280,26 +280,41 @@ TEST(SimFaultSpec, ParsesTheCommandLineForms) {
     };
     for (const TCase& c : cases) {
         std::string error;
-        const auto fault = parseFaultSpec(c.spec, &error);
-        ASSERT_TRUE(fault) << c.spec << ": " << error;
-        EXPECT_EQ(fault->kind, c.kind) << c.spec;
-        EXPECT_EQ(fault->target, c.target) << c.spec;
-        EXPECT_EQ(fault->first, c.first) << c.spec;
-        EXPECT_EQ(fault->count, c.count) << c.spec;
-        EXPECT_DOUBLE_EQ(fault->rate, c.rate) << c.spec;
-        EXPECT_EQ(fault->value, c.value) << c.spec;
+        const auto fault = parseFault(c.fault, &error);
+        ASSERT_TRUE(fault) << c.fault << ": " << error;
+        EXPECT_EQ(fault->kind, c.kind) << c.fault;
+        EXPECT_EQ(fault->target, c.target) << c.fault;
+        EXPECT_EQ(fault->first, c.first) << c.fault;
+        EXPECT_EQ(fault->count, c.count) << c.fault;
+        EXPECT_DOUBLE_EQ(fault->rate, c.rate) << c.fault;
+        EXPECT_EQ(fault->value, c.value) << c.fault;
     }
 }
 
-TEST(SimFaultSpec, RejectsMalformedOrMisaimedFaults) {
-    for (const char* spec :
-         {"", "silence", "quiet@1", "silence@0", "silence@", "silence@-1", "silence@1x0",
-          "silence@12junk", "silence@lines:1", "ready40@ident:1", "readback@group:1",
-          "answer@line:1", "end-status@begin:1", "silence%1.5", "silence%-0.1", "silence%abc",
-          "busy@1=", "busy@1=zz", "silence@0x"}) {
+TEST(SimFaultText, RejectsMalformedOrMisaimedFaults) {
+    for (const char* fault : {"",
+                              "silence",
+                              "quiet@1",
+                              "silence@0",
+                              "silence@",
+                              "silence@-1",
+                              "silence@1x0",
+                              "silence@12junk",
+                              "silence@lines:1",
+                              "ready40@ident:1",
+                              "readback@group:1",
+                              "answer@line:1",
+                              "end-status@begin:1",
+                              "silence%1.5",
+                              "silence%-0.1",
+                              "silence%abc",
+                              "busy@1=",
+                              "busy@1=zz",
+                              "silence@0x",
+                              "send-status@1=0x100"}) {
         std::string error;
-        EXPECT_FALSE(parseFaultSpec(spec, &error)) << spec;
-        EXPECT_FALSE(error.empty()) << spec;
+        EXPECT_FALSE(parseFault(fault, &error)) << fault;
+        EXPECT_FALSE(error.empty()) << fault;
     }
 }
 

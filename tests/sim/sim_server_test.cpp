@@ -97,7 +97,7 @@ TEST(SimServer, LinkPointsToTheSlaveWhileServing) {
 
 TEST(SimServer, HangUpClosesTheLine) {
     TSimOptions options;
-    options.faults.push_back(*parseFaultSpec("hangup@2"));
+    options.faults.push_back(*parseFault("hangup@2"));
     TSimServer server(options);
     TSlavePort port(server.slavePath());
     ASSERT_TRUE(port.exchange(kIdent));
