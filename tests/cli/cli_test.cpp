@@ -144,7 +144,7 @@ TEST_F(CliTest, NothingIsSentWithoutConfirmation) {
 TEST_F(CliTest, SilentLoggerEndsPastTheRestartBound) {
     TSimOptions options;
     std::string error;
-    options.faults.push_back(*parseFaultSpec("silence%1", &error));
+    options.faults.push_back(*parseFault("silence%1", &error));
     TSimServer sim(options);
     const TCliRun r = run({"--port", sim.slavePath(), "--yes", "--max-restarts", "1"});
     EXPECT_EQ(r.exitCode, 30) << r.err;

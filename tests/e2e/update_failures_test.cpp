@@ -67,7 +67,7 @@ TEST_P(UpdateFailures, StatusMessagesInOrder) {
     TSimOptions options;
     for (const char* spec : s.faults) {
         std::string error;
-        const auto fault = parseFaultSpec(spec, &error);
+        const auto fault = parseFault(spec, &error);
         ASSERT_TRUE(fault) << spec << ": " << error;
         options.faults.push_back(*fault);
     }
