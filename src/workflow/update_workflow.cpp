@@ -6,6 +6,7 @@
 #include "workflow/status_texts.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 TUpdateWorkflow::TUpdateWorkflow(TWorkflowView& view, TWindowHandle hWindow)
     : FView(view), FhWindow(hWindow) {}
@@ -34,8 +35,16 @@ void TUpdateWorkflow::startWorker(TCmd cmd) {
     FRunning = true;
     FEndedWith.reset();
     gCancel = false;
-    TWorkerClass workerClass = gWorkerClass.load(std::memory_order_relaxed);
-    TCommThread::start(workerClass(FhWindow, cmd, FPort));
+    try {
+        const TWorkerClass workerClass = gWorkerClass.load(std::memory_order_relaxed);
+        if (workerClass == nullptr) {
+            throw std::logic_error("no worker class");
+        }
+        TCommThread::start(workerClass(FhWindow, cmd, FPort));
+    } catch (...) {
+        // No worker runs, so no final message will come: end the run as a fatal failure.
+        WMStatus(kStatusFailed, kErrFatal);
+    }
 }
 
 void TUpdateWorkflow::finishRun() {

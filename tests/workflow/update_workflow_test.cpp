@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <mutex>
+#include <system_error>
 
 namespace {
 
@@ -168,6 +169,16 @@ TEST_F(UpdateWorkflowTest, RestartLimitEndsTheRunInstead) {
     EXPECT_EQ(gCreated.size(), 2u);
     EXPECT_FALSE(workflow.running());
     EXPECT_EQ(workflow.endedWith(), (TStatusMessage{13, 0}));
+}
+
+TEST_F(UpdateWorkflowTest, WorkerThatCannotBeCreatedEndsTheRun) {
+    gWorkerClass = [](TWindowHandle, TCmd, const std::string&) -> std::unique_ptr<TCommThread> {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    workflow.startWorker(TCmd::tCMD0);
+    EXPECT_FALSE(workflow.running());
+    EXPECT_EQ(workflow.endedWith(), (TStatusMessage{10, 0}));
+    EXPECT_EQ(view.events.back(), "M:Fatal Exception has occurred!");
 }
 
 } // namespace
