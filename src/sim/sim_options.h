@@ -110,9 +110,4 @@ std::optional<std::uint64_t> parseSimNumber(std::string_view text);
 // e.g. "silence@12", "crc@group:3", "readback@1x5", "busy@4=3", "send-status@2=0x1E",
 // "silence%0.05". Returns the fault, or an error text in `error`.
 std::optional<TSimFault> parseFault(std::string_view text, std::string* error = nullptr);
-// The former name of parseFault, kept until its callers have moved to the new one.
-inline std::optional<TSimFault> parseFaultSpec(std::string_view text,
-                                               std::string* error = nullptr) {
-    return parseFault(text, error);
-}
 std::string describeFault(const TSimFault& fault);
