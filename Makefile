@@ -56,7 +56,7 @@ test-windows: deps build
 	scripts/test-windows
 
 bench: deps
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSDU_BUILD_BENCH=ON
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSDU_BUILD_BENCH=ON
 	cmake --build build-bench -j$(JOBS) --target bench_exchange sdupdate-cli loggersim
 	build-bench/bench/bench_exchange
 	bench/full_update.sh build-bench
