@@ -6,10 +6,12 @@
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <pty.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -54,12 +56,15 @@ void makeLink(const std::string& target, const std::string& link) {
     }
 }
 
-int timeoutUntil(TClock::time_point deadline, TClock::time_point now) {
-    if (deadline <= now) {
-        return 0;
-    }
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-    return static_cast<int>(std::min<long long>(ms, INT_MAX));
+// Time left until `deadline`, never negative. Waits are kept to the nanosecond (ppoll): a
+// poll() time-out in whole milliseconds would stretch every emulated reply by up to 1 ms.
+TClock::duration timeUntil(TClock::time_point deadline, TClock::time_point now) {
+    return deadline <= now ? TClock::duration::zero() : deadline - now;
+}
+
+timespec toTimespec(TClock::duration d) {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
+    return timespec{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
 }
 
 } // namespace
@@ -171,6 +176,10 @@ void TSimServer::run() {
 
 void TSimServer::serve() {
     const std::uint32_t baud = FDevice.options().baud;
+    if (baud != 0) {
+        // Replies leave on time to the microsecond, not within the default 50 us timer slack.
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    }
     // Time one byte of 10 bits takes on the emulated line.
     const auto byteTime = baud == 0 ? TClock::duration::zero()
                                     : std::chrono::duration_cast<TClock::duration>(
@@ -187,16 +196,17 @@ void TSimServer::serve() {
 
     for (;;) {
         auto now = TClock::now();
-        int timeout = -1;
+        std::optional<TClock::duration> wait;
         if (!pending.empty()) {
-            timeout = timeoutUntil(pending.front().due, now);
+            wait = timeUntil(pending.front().due, now);
         }
         if (partial) {
-            const int gap = timeoutUntil(partialSince + kPartialFrameGap, now);
-            timeout = timeout < 0 ? gap : std::min(timeout, gap);
+            const auto gap = timeUntil(partialSince + kPartialFrameGap, now);
+            wait = wait ? std::min(*wait, gap) : gap;
         }
         pollfd fds[2] = {{FMaster, POLLIN, 0}, {FWakeFd, POLLIN, 0}};
-        if (poll(fds, 2, timeout) < 0) {
+        const timespec waitSpec = toTimespec(wait.value_or(TClock::duration::zero()));
+        if (ppoll(fds, 2, wait ? &waitSpec : nullptr, nullptr) < 0) {
             if (errno == EINTR) {
                 continue;
             }
