@@ -1,0 +1,127 @@
+#pragma once
+// The main window: the operator's control surface and the owner of the update workflow.
+
+#include "comm/device_change.h"
+#include "ui/qt_message_target.h"
+#include "workflow/update_workflow.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class TDeviceChangeSource;
+
+class TfrmMain : public QMainWindow, public TWorkflowView {
+    Q_OBJECT
+public:
+    // `args` is the command line, the program path as element 0.
+    explicit TfrmMain(std::vector<std::string> args, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Where the port list comes from (the machine's serial ports unless a test says otherwise).
+    using TPortSource = std::function<std::vector<std::string>()>;
+    static void setPortSource(TPortSource source);
+
+    // Handlers.
+    void btnProgClick();
+    void btnFileClick();
+    void btnCancelClick();
+    void btnCloseClick();
+    bool FormCloseQuery();
+    void ApplicationEvents1Idle();
+    void menInfoFirmwareClick();
+    void menInfoFileClick();
+    void menFileExitClick();
+    // WM_USER: one status message of the worker.
+    void WMStatus(std::int32_t code, std::int32_t value);
+    // WM_MOVE: keeps the report window docked below.
+    void WMMove();
+    // WM_DEVICECHANGE: `isPortChange` tells whether it reports a serial port that arrived or
+    // was removed.
+    void WMDeviceChange(bool isPortChange);
+
+    // Workflow operations.
+    std::optional<std::string> prepareRun(const std::string* fileName = nullptr);
+    void startWorker(TCmd cmd);
+    void finishRun();
+
+    // TWorkflowView.
+    void addReportLine(const std::string& text) override;
+    void clearReport() override;
+    void setStatusText(const std::string& text) override;
+    void showMessageText(const std::string& text) override;
+    void setProgress(int position) override;
+    void setApplicationTitle(const std::string& title) override;
+    void beep() override;
+    void setRunning(bool running) override;
+    std::string portText() const override;
+    bool readInfoOnlyChecked() const override;
+    void pauseFrontEnd(std::chrono::milliseconds duration) override;
+
+    // State, for the program and its tests.
+    bool running() const { return FWorkflow.running(); }
+    bool internalMode() const { return FInternalMode; }
+    bool idleSeen() const { return FIdleSeen; }
+    QString statusText() const;
+    int beepCount() const { return FBeeps; }
+    TWindowHandle windowHandle() const { return FTarget.handle(); }
+
+    // Components.
+    QWidget* Panel1;
+    QFrame* Bevel1;
+    QLabel* Label1;
+    QComboBox* cbxPort;
+    QProgressBar* ProgressBar1;
+    QPushButton* btnProg;
+    QPushButton* btnFile;
+    QPushButton* btnCancel;
+    QPushButton* btnClose;
+    QCheckBox* chkReadInfoOnly;
+    QStatusBar* StatusBar1;
+    QLabel* StatusText1; // the status bar's one simple panel
+    QMenu* menInfo;
+    QAction* menInfoFirmware;
+    QAction* menInfoFile;
+    QAction* menFileExit;
+    QFileDialog* OpenDialog1;
+
+protected:
+    bool event(QEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+
+private:
+    void createComponents();
+    void FormCreate();
+    static TPortList ports();
+    TPortSelector portSelector() const;
+    void applyPortEntries(const TPortSelector& selector);
+    bool confirm(const char* question);
+    // The main window's outer bounds.
+    QRect bounds() const;
+
+    std::vector<std::string> FArgs;
+    TQtMessageTarget FTarget;
+    TUpdateWorkflow FWorkflow;
+    std::unique_ptr<TDeviceChangeSource> FDeviceChanges;
+    bool FInternalMode = false;
+    bool FIdleSeen = false; // the one-time marker of the first idle moment
+    bool FCursorSet = false;
+    int FBeeps = 0;
+};
+
+// The main window of the program.
+extern TfrmMain* frmMain;
