@@ -188,7 +188,7 @@ void TfrmMain::createComponents() {
 
     const auto bind = [this](auto* sender, auto signal, void (TfrmMain::*handler)()) {
         connect(sender, signal, this,
-                [this, handler] { guarded(this, [this, handler] { (this->*handler)(); }); });
+                [this, handler] { handle([this, handler] { (this->*handler)(); }); });
     };
     bind(btnProg, &QPushButton::clicked, &TfrmMain::btnProgClick);
     bind(btnFile, &QPushButton::clicked, &TfrmMain::btnFileClick);
@@ -278,6 +278,19 @@ void TfrmMain::applyPortEntries(const TPortSelector& selector) {
 
 QRect TfrmMain::bounds() const {
     return frameGeometry();
+}
+
+void TfrmMain::handle(const std::function<void()>& handler) {
+    guarded(this, [this, &handler] {
+        try {
+            handler();
+        } catch (...) {
+            if (running() && TCommThread::liveWorkers() == 0) {
+                finishRun();
+            }
+            throw;
+        }
+    });
 }
 
 bool TfrmMain::confirm(const char* question) {
@@ -515,7 +528,7 @@ bool TfrmMain::event(QEvent* e) {
         const auto* status = static_cast<const TStatusEvent*>(e);
         if (status->msg() == WM_USER) {
             const TStatusMessage m = status->message();
-            guarded(this, [this, m] { WMStatus(m.code, m.value); });
+            handle([this, m] { WMStatus(m.code, m.value); });
         }
         return true;
     }

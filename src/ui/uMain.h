@@ -79,23 +79,23 @@ public:
     TWindowHandle windowHandle() const { return FTarget.handle(); }
 
     // Components.
-    QWidget* Panel1;
-    QFrame* Bevel1;
-    QLabel* Label1;
-    QComboBox* cbxPort;
-    QProgressBar* ProgressBar1;
-    QPushButton* btnProg;
-    QPushButton* btnFile;
-    QPushButton* btnCancel;
-    QPushButton* btnClose;
-    QCheckBox* chkReadInfoOnly;
-    QStatusBar* StatusBar1;
-    QLabel* StatusText1; // the status bar's one simple panel
-    QMenu* menInfo;
-    QAction* menInfoFirmware;
-    QAction* menInfoFile;
-    QAction* menFileExit;
-    QFileDialog* OpenDialog1;
+    QWidget* Panel1 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* cbxPort = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* btnProg = nullptr;
+    QPushButton* btnFile = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QPushButton* btnClose = nullptr;
+    QCheckBox* chkReadInfoOnly = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusText1 = nullptr; // the status bar's one simple panel
+    QMenu* menInfo = nullptr;
+    QAction* menInfoFirmware = nullptr;
+    QAction* menInfoFile = nullptr;
+    QAction* menFileExit = nullptr;
+    QFileDialog* OpenDialog1 = nullptr;
 
 protected:
     bool event(QEvent* e) override;
@@ -110,6 +110,9 @@ private:
     TPortSelector portSelector() const;
     void applyPortEntries(const TPortSelector& selector);
     bool confirm(const char* question);
+    // Runs a handler with every exception kept inside; a run whose worker never started (the
+    // thread could not be created) goes back to idle.
+    void handle(const std::function<void()>& handler);
     // The main window's outer bounds.
     QRect bounds() const;
 

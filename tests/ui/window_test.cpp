@@ -2,6 +2,7 @@
 // "Update", closing, the report and message windows' placement, the overview and the port list.
 #include "ui_test_support.h"
 
+#include "comm/port_list.h"
 #include "comm/uCommThread.h"
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
@@ -35,6 +36,7 @@
 #include <QTreeWidget>
 
 #include <ctime>
+#include <filesystem>
 
 using namespace std::chrono_literals;
 
@@ -114,6 +116,7 @@ private slots:
     void startFill();
     void deviceChange_data();
     void deviceChange();
+    void portsFromSysfs();
 };
 
 void WindowTest::startState_data() {
@@ -673,6 +676,60 @@ void WindowTest::deviceChange() {
     if (running) {
         main->setRunning(false);
     }
+}
+
+namespace {
+
+// A tty of the fake sysfs tree, its device bound to `driver` (none: no driver link).
+void addTty(const std::filesystem::path& root, const std::string& name, const std::string& driver) {
+    namespace fs = std::filesystem;
+    const fs::path device = root / "devices" / name;
+    fs::create_directories(device);
+    if (!driver.empty()) {
+        const fs::path drivers = root / "bus" / "usb-serial" / "drivers" / driver;
+        fs::create_directories(drivers);
+        fs::create_directory_symlink(drivers, device / "driver");
+    }
+    fs::create_directories(root / "class" / "tty" / name);
+    fs::create_directory_symlink(device, root / "class" / "tty" / name / "device");
+}
+
+} // namespace
+
+void WindowTest::portsFromSysfs() {
+    QTemporaryDir dir;
+    const std::filesystem::path root = dir.path().toStdString();
+    addTty(root, "ttyUSB10", "ftdi_sio");
+    addTty(root, "ttyUSB2", "ftdi_sio");
+    addTty(root, "ttyUSB1", "pl2303");
+    addTty(root, "ttyS0", "serial8250");
+    addTty(root, "ttyACM0", "cdc_acm");
+    TfrmMain::setPortSource([root] { return getSerialPorts(root.string()); });
+    auto main = createWindows();
+    QApplication::setActiveWindow(main.get());
+    QVERIFY(QTest::qWaitForWindowActive(main.get()));
+    const auto entries = [&] {
+        QStringList list;
+        for (int i = 0; i < main->cbxPort->count(); ++i) {
+            list << main->cbxPort->itemText(i);
+        }
+        return list;
+    };
+    QCOMPARE(entries(), (QStringList{"ttyUSB2", "ttyUSB10"}));
+    QCOMPARE(main->cbxPort->currentText(), QStringLiteral("ttyUSB2"));
+
+    addTty(root, "ttyUSB3", "ftdi_sio"); // plugged in
+    main->WMDeviceChange(true);
+    QCOMPARE(entries(), (QStringList{"ttyUSB2", "ttyUSB3", "ttyUSB10"}));
+    QCOMPARE(main->cbxPort->currentText(), QStringLiteral("ttyUSB2"));
+    QVERIFY(main->cbxPort->view()->isVisible());
+    main->cbxPort->hidePopup();
+
+    std::filesystem::remove_all(root / "class" / "tty" / "ttyUSB2"); // pulled out
+    main->WMDeviceChange(true);
+    QCOMPARE(entries(), (QStringList{"ttyUSB3", "ttyUSB10"}));
+    QCOMPARE(main->cbxPort->currentText(), QStringLiteral("ttyUSB2")); // the field keeps it
+    main->cbxPort->hidePopup();
 }
 
 QTEST_MAIN(WindowTest)
