@@ -91,10 +91,10 @@ QString writeDescriptionFile(const QTemporaryDir& dir, const std::vector<std::st
     return path;
 }
 
-TSimOptions withFaults(const QStringList& specs) {
+TSimOptions withFaults(const QStringList& faults) {
     TSimOptions options;
-    for (const QString& spec : specs) {
-        const auto fault = parseFault(spec.toStdString());
+    for (const QString& text : faults) {
+        const auto fault = parseFault(text.toStdString());
         if (fault) {
             options.faults.push_back(*fault);
         }

@@ -77,8 +77,8 @@ void endWorkers() {
     QVERIFY(TCommThread::waitUntilNoneLive(20s));
 }
 
-std::optional<TSimFault> fault(const char* spec) {
-    return parseFault(spec);
+std::optional<TSimFault> fault(const char* text) {
+    return parseFault(text);
 }
 
 } // namespace
