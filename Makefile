@@ -61,6 +61,9 @@ bench: deps
 	build-bench/bench/bench_exchange
 	bench/full_update.sh build-bench
 
+screenshots: build
+	scripts/screenshots $(BUILD)
+
 format:
 	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
