@@ -1,0 +1,59 @@
+#include "windows/scratch_registry.h"
+
+#include <stdexcept>
+
+TScratchRegistry::TScratchRegistry(HKEY predefined) : FhPredefined(predefined) {
+    FsScratchPath = L"Software\\Quorvane\\sdupdate-tests\\" +
+                    std::to_wstring(GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(reinterpret_cast<std::uintptr_t>(predefined) & 0xFF);
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, FsScratchPath.c_str(), 0, nullptr,
+                        REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &FhScratch,
+                        nullptr) != ERROR_SUCCESS) {
+        FhScratch = nullptr;
+        return;
+    }
+    FReady = RegOverridePredefKey(FhPredefined, FhScratch) == ERROR_SUCCESS;
+}
+
+TScratchRegistry::~TScratchRegistry() {
+    RegOverridePredefKey(FhPredefined, nullptr);
+    if (FhScratch != nullptr) {
+        RegCloseKey(FhScratch);
+        RegDeleteTreeW(HKEY_CURRENT_USER, FsScratchPath.c_str());
+    }
+}
+
+void TScratchRegistry::createKey(const wchar_t* subKey) const {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(FhPredefined, subKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        throw std::runtime_error("RegCreateKeyExW failed");
+    }
+    RegCloseKey(key);
+}
+
+void TScratchRegistry::setValue(const wchar_t* subKey, const wchar_t* name, DWORD type,
+                                const std::vector<std::uint8_t>& data) const {
+    createKey(subKey);
+    if (RegSetKeyValueW(FhPredefined, subKey, name, type, data.data(),
+                        static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
+        throw std::runtime_error("RegSetKeyValueW failed");
+    }
+}
+
+void TScratchRegistry::setString(const wchar_t* subKey, const wchar_t* name,
+                                 const std::wstring& text) const {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.c_str());
+    setValue(subKey, name, REG_SZ,
+             std::vector<std::uint8_t>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t)));
+}
+
+void TScratchRegistry::setDword(const wchar_t* subKey, const wchar_t* name, DWORD value) const {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&value);
+    setValue(subKey, name, REG_DWORD, std::vector<std::uint8_t>(bytes, bytes + sizeof value));
+}
+
+bool runningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
