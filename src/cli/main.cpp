@@ -1,6 +1,7 @@
 // sdupdate-cli: the update of the desktop program, headless, for scripts and production lines.
 #include "cli/cli_options.h"
 #include "cli/cli_view.h"
+#include "cli/terminal.h"
 #include "comm/message_queue.h"
 #include "comm/port_list.h"
 #include "comm/uExceptions1V0.h"
@@ -15,7 +16,6 @@
 #include <iostream>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -24,7 +24,7 @@ constexpr int kExitUsage = 2;
 constexpr int kExitNotConfirmed = 3;
 
 extern "C" void onCancelSignal(int sig) {
-    gCancel = true; // lock-free atomic: safe in a signal handler
+    gCancel = true;            // lock-free atomic: safe in a signal handler
     std::signal(sig, SIG_DFL); // a second Ctrl-C ends the program at once
 }
 
@@ -49,7 +49,7 @@ bool confirm(const char* question, bool yes) {
     if (question == nullptr || yes) {
         return true;
     }
-    if (!isatty(STDIN_FILENO)) {
+    if (!stdinIsTerminal()) {
         std::fprintf(stderr,
                      "sdupdate-cli: the update needs a confirmation and there is no terminal to "
                      "ask; give --yes to confirm\n");
@@ -90,9 +90,12 @@ int exitCodeFor(const std::optional<TStatusMessage>& ended) {
         return kExitFatal;
     }
     switch (ended->code) {
-    case kStatusCompleted: return 0;
-    case kStatusRepeat: return kErrNoReply;
-    default: return ended->value == kErrFatal ? kExitFatal : ended->value;
+    case kStatusCompleted:
+        return 0;
+    case kStatusRepeat:
+        return kErrNoReply;
+    default:
+        return ended->value == kErrFatal ? kExitFatal : ended->value;
     }
 }
 
@@ -140,7 +143,7 @@ int run(int argc, char** argv) {
 
     TMessageQueue queue;
     TCliView view(options.port, options.readInfoOnly, stdout,
-                  isatty(STDERR_FILENO) ? stderr : nullptr);
+                  stderrIsTerminal() ? stderr : nullptr);
     TUpdateWorkflow workflow(view, queue.handle());
     workflow.setRestartLimit(options.maxRestarts);
     if (const auto failure = workflow.prepareRun(options.file ? &*options.file : nullptr)) {

@@ -3,15 +3,16 @@
 #include <QRegularExpression>
 #include <QVariant>
 
-bool internalSwitchOn(const QVariant& value, bool textMayHoldInteger) {
+bool internalSwitchOn(const QVariant& value, TSwitchStore store) {
     switch (value.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
         return value.toLongLong() == kInternalSwitchValue;
+    case QMetaType::LongLong: // a REG_QWORD is not the switch's type
+    case QMetaType::ULongLong:
+        return store == TSwitchStore::IniFile && value.toLongLong() == kInternalSwitchValue;
     case QMetaType::QString: {
-        if (!textMayHoldInteger) {
+        if (store != TSwitchStore::IniFile) {
             return false;
         }
         static const QRegularExpression integer(QStringLiteral("^[+-]?[0-9]+$"));

@@ -7,8 +7,13 @@ class QVariant;
 
 bool readInternalSwitch();
 
-// The rule on a value read: integers compare with 2483; a text counts only where the store
-// keeps integers as text (an INI file), and then only as a plain decimal literal.
-bool internalSwitchOn(const QVariant& value, bool textMayHoldInteger);
+// Where the value was read from, which decides what counts as an integer.
+enum class TSwitchStore {
+    Registry, // only a REG_DWORD, which QSettings reads as a 32-bit integer
+    IniFile,  // every value reads as text: a plain decimal literal counts
+};
+
+// The rule on a value read: an integer of the store's kind equal to 2483.
+bool internalSwitchOn(const QVariant& value, TSwitchStore store);
 
 inline constexpr int kInternalSwitchValue = 2483;

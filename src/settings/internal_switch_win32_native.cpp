@@ -14,8 +14,8 @@ bool readInternalSwitch() {
     DWORD type = REG_NONE;
     DWORD data = 0;
     DWORD size = sizeof data;
-    const LSTATUS status = RegQueryValueExW(key, L"intern", nullptr, &type,
-                                            reinterpret_cast<BYTE*>(&data), &size);
+    const LSTATUS status =
+        RegQueryValueExW(key, L"intern", nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
     RegCloseKey(key);
     return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof data &&
            data == static_cast<DWORD>(kInternalSwitchValue);

@@ -5,9 +5,12 @@
 #include "workflow/status_texts.h"
 
 TOverviewRow overviewRow(const TBl3FileHeader& h) {
-    return {getClassName(h.zel_class, h.zel_print), firmwareVersionText(h.zel_verH, h.zel_verL),
-            getPlatformName(h.zel_platform),        getPrintName(h.zel_print),
-            h.zel_date,                             bootLoaderText(h.zel_bl, h.zel_bl_ver)};
+    return {getClassName(h.zel_class, h.zel_print),
+            firmwareVersionText(h.zel_verH, h.zel_verL),
+            getPlatformName(h.zel_platform),
+            getPrintName(h.zel_print),
+            h.zel_date,
+            bootLoaderText(h.zel_bl, h.zel_bl_ver)};
 }
 
 std::vector<TOverviewRow> overviewRows() {

@@ -21,4 +21,6 @@ std::string reportLine(const std::string& text, std::time_t now) {
     return formatText("%.2d-%.2d-%.2d -> ", tm.tm_hour, tm.tm_min, tm.tm_sec) + text;
 }
 
-std::string reportLine(const std::string& text) { return reportLine(text, std::time(nullptr)); }
+std::string reportLine(const std::string& text) {
+    return reportLine(text, std::time(nullptr));
+}

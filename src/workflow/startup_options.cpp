@@ -6,7 +6,9 @@ namespace {
 
 constexpr std::size_t kMaxValueLength = 1000;
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool startsWithIgnoringCase(const std::string& text, const std::string& key) {
     for (std::size_t i = 0; i < key.size(); ++i) {
@@ -33,7 +35,8 @@ std::string getParamValue(const std::vector<std::string>& args, const std::strin
 TStartupState applyStartupOptions(bool internalMode, const std::vector<std::string>& args) {
     TStartupState state;
     state.internalMode = internalMode;
-    state.readInfoOnlyVisible = gReadInfoOnlyAvailable.load(std::memory_order_relaxed) && internalMode;
+    state.readInfoOnlyVisible =
+        gReadInfoOnlyAvailable.load(std::memory_order_relaxed) && internalMode;
     if (internalMode && getParamValue(args, "cc:", "") == "-") {
         gCheckClass.store(false, std::memory_order_relaxed);
     }

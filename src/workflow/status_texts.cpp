@@ -28,24 +28,42 @@ std::string errorText(std::int32_t errorCode, const std::string& portText) {
     switch (errorCode) {
     case kErrPortNotReady:
         return formatText("Aborted because serial port \"%s\" is not ready!", portText.c_str());
-    case kErrPortIo: return "Aborted because error when reading/writing to serial port!";
-    case kErrCancelled: return "Process cancelled!";
-    case kErrNoUpdatePath: return "Aborted because no update is available for this logger!";
-    case kErrNotReady: return "Aborted because the logger is not ready!";
-    case kErrLastLine: return "Aborted because last line is wrong !";
-    case kErrConversion: return "Aborted because conversion error!";
-    case kErrRepeatProgramming: return "Repeat because programming error!";
-    case kErrNotSuccessful: return "Update was not successfull!";
-    case kErrInvalidAnswer: return "Aborted because the logger transmitted an invalid answer!";
-    case kErrNoImage: return "There is no update available or the logger has another update ID!";
-    case kErrSdAnswer: return "Aborted because wrong answer from SD controller!";
-    case kErrFormat: return "Format was not successfull!";
-    case kErrReadInfoOnly: return "Only read update info!";
-    case kErrKeTimeout: return "cEX_KE_TIMEOUT";
-    case kErrKeCrc: return "cEX_KE_CRC";
-    case kErrKePor: return "cEX_KE_POR";
-    case kErrTestUnavailable: return "The test function is not available for this logger!";
-    default: return "Fatal Exception has occurred!"; // 0, 30 and every unlisted code
+    case kErrPortIo:
+        return "Aborted because error when reading/writing to serial port!";
+    case kErrCancelled:
+        return "Process cancelled!";
+    case kErrNoUpdatePath:
+        return "Aborted because no update is available for this logger!";
+    case kErrNotReady:
+        return "Aborted because the logger is not ready!";
+    case kErrLastLine:
+        return "Aborted because last line is wrong !";
+    case kErrConversion:
+        return "Aborted because conversion error!";
+    case kErrRepeatProgramming:
+        return "Repeat because programming error!";
+    case kErrNotSuccessful:
+        return "Update was not successfull!";
+    case kErrInvalidAnswer:
+        return "Aborted because the logger transmitted an invalid answer!";
+    case kErrNoImage:
+        return "There is no update available or the logger has another update ID!";
+    case kErrSdAnswer:
+        return "Aborted because wrong answer from SD controller!";
+    case kErrFormat:
+        return "Format was not successfull!";
+    case kErrReadInfoOnly:
+        return "Only read update info!";
+    case kErrKeTimeout:
+        return "cEX_KE_TIMEOUT";
+    case kErrKeCrc:
+        return "cEX_KE_CRC";
+    case kErrKePor:
+        return "cEX_KE_POR";
+    case kErrTestUnavailable:
+        return "The test function is not available for this logger!";
+    default:
+        return "Fatal Exception has occurred!"; // 0, 30 and every unlisted code
     }
 }
 
@@ -60,34 +78,47 @@ std::optional<std::string> statusText(std::int32_t code, std::int32_t value,
         return formatText("Update %s V%d.%.2d succesfully completed.",
                           getClassName(h.zel_class, h.zel_print).c_str(), h.zel_verH, h.zel_verL);
     }
-    case kStatusProgress: return formatText("Progress %d%%", value);
-    case kStatusFailed: return errorText(value, portText);
+    case kStatusProgress:
+        return formatText("Progress %d%%", value);
+    case kStatusFailed:
+        return errorText(value, portText);
     case kStatusProgrammingError:
         return formatText("Aborted because programming error at line %d !", value);
     case kStatusConversionError:
         return formatText("Aborted because conversion error at line  %d !", value);
-    case kStatusRepeat: return "Repeat update because communication error!";
+    case kStatusRepeat:
+        return "Repeat update because communication error!";
     case kStatusSdTxError:
-        return formatText("Wrong answer from SD controller [TX %.3X] !", static_cast<unsigned>(value));
+        return formatText("Wrong answer from SD controller [TX %.3X] !",
+                          static_cast<unsigned>(value));
     case kStatusSdRxError:
-        return formatText("Wrong answer from SD controller [RX %.3X] !", static_cast<unsigned>(value));
-    case kStatusClass: return formatText("Class %d [%s]", value, className(value).c_str());
-    case kStatusVersion: return formatText("Version %d.%d", (value >> 8) & 0xFF, value & 0xFF);
+        return formatText("Wrong answer from SD controller [RX %.3X] !",
+                          static_cast<unsigned>(value));
+    case kStatusClass:
+        return formatText("Class %d [%s]", value, className(value).c_str());
+    case kStatusVersion:
+        return formatText("Version %d.%d", (value >> 8) & 0xFF, value & 0xFF);
     case kStatusPlatform:
         return formatText("Platform %d [%s]", value,
                           getPlatformName(static_cast<std::uint16_t>(value)).c_str());
     case kStatusPrint:
         return formatText("Print %d [%s]", value,
                           getPrintName(static_cast<std::uint16_t>(value)).c_str());
-    case kStatusInfo: return formatText("Info %d", value);
+    case kStatusInfo:
+        return formatText("Info %d", value);
     case kStatusUpdateClass:
         return formatText("Update class %d [%s]", value, className(value).c_str());
     case kStatusUpdate:
-        return imageText("Update", getFirmwareHeader(gSelectedImage.load(std::memory_order_relaxed)));
-    case kStatusCheck: return imageText("Check", getFirmwareHeader(value));
-    case kStatusUpdateInfo: return formatText("Update Info %.4X", static_cast<unsigned>(value));
-    case kStatusUnknownRadio: return "Unknown version of radio module.";
-    case kStatusFormat: return "Format..";
+        return imageText("Update",
+                         getFirmwareHeader(gSelectedImage.load(std::memory_order_relaxed)));
+    case kStatusCheck:
+        return imageText("Check", getFirmwareHeader(value));
+    case kStatusUpdateInfo:
+        return formatText("Update Info %.4X", static_cast<unsigned>(value));
+    case kStatusUnknownRadio:
+        return "Unknown version of radio module.";
+    case kStatusFormat:
+        return "Format..";
     case kStatusVectorTable:
         if (value == 0) {
             return "Vector table is saved.";
@@ -96,17 +127,25 @@ std::optional<std::string> statusText(std::int32_t code, std::int32_t value,
             return "Vector table is programmed.";
         }
         return std::nullopt;
-    case kStatusShared: return std::string(); // both shared texts are empty
+    case kStatusShared:
+        return std::string(); // both shared texts are empty
     case kStatusResistor:
         switch (value) {
-        case 0: return "External pull-down resistor on the third channel was detected.";
-        case 1: return "No external resistor on the third channel was detected.";
-        case 2: return "No test result available!";
-        case 3: return "External pull-up resistor on the third channel was detected.";
-        default: return std::string();
+        case 0:
+            return "External pull-down resistor on the third channel was detected.";
+        case 1:
+            return "No external resistor on the third channel was detected.";
+        case 2:
+            return "No test result available!";
+        case 3:
+            return "External pull-up resistor on the third channel was detected.";
+        default:
+            return std::string();
         }
-    case kStatusBlid: return formatText("BLID %d [%s]", value, className(value).c_str());
-    default: return std::nullopt;
+    case kStatusBlid:
+        return formatText("BLID %d [%s]", value, className(value).c_str());
+    default:
+        return std::nullopt;
     }
 }
 
@@ -114,7 +153,9 @@ std::string startText(const std::string& portText) {
     return formatText("Start at serial port \"%s\"", portText.c_str());
 }
 
-std::string progressTitle(int position) { return formatText("%d%%", position); }
+std::string progressTitle(int position) {
+    return formatText("%d%%", position);
+}
 
 std::string firmwareVersionText(std::uint16_t major, std::uint16_t minor) {
     return formatText("%d.%.2d", major, minor);

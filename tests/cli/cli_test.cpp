@@ -78,17 +78,32 @@ TEST_F(CliTest, ExitCodesAndGates) {
         {"mf:+ asks in internal mode too", "2483", {"--port", missing, "mf:+"}, 3, "--yes"},
         {"port not ready", nullptr, {"--port", missing, "--yes"}, 10, nullptr},
         {"internal mode asks nothing", "2483", {"--port", missing}, 10, nullptr},
-        {"read-info-only needs internal mode", nullptr, {"--port", missing, "--read-info-only"}, 2,
+        {"read-info-only needs internal mode",
+         nullptr,
+         {"--port", missing, "--read-info-only"},
+         2,
          "internal mode"},
-        {"switch of another value", "2484", {"--port", missing, "--read-info-only"}, 2,
+        {"switch of another value",
+         "2484",
+         {"--port", missing, "--read-info-only"},
+         2,
          "internal mode"},
-        {"switch that is not an integer", "abc", {"--port", missing, "--read-info-only"}, 2,
+        {"switch that is not an integer",
+         "abc",
+         {"--port", missing, "--read-info-only"},
+         2,
          "internal mode"},
         {"file needs f:+", "2483", {"--port", missing, "--file", "x.txt"}, 2, "f:+"},
-        {"f:+ without internal mode", nullptr, {"--port", missing, "--file", "x.txt", "f:+"}, 2,
+        {"f:+ without internal mode",
+         nullptr,
+         {"--port", missing, "--file", "x.txt", "f:+"},
+         2,
          "f:+"},
-        {"file that cannot be read", "2483", {"--port", missing, "--file", dir + "/none", "f:+"},
-         2, "/none"},
+        {"file that cannot be read",
+         "2483",
+         {"--port", missing, "--file", dir + "/none", "f:+"},
+         2,
+         "/none"},
         {"bad restart count", nullptr, {"--port", missing, "--max-restarts", "x"}, 2, "x"},
     };
     for (const auto& c : cases) {
@@ -117,7 +132,8 @@ TEST_F(CliTest, ReportOfAFailedRunOnStdout) {
     EXPECT_EQ(first[2], '-');
     EXPECT_EQ(first[5], '-');
     EXPECT_EQ(first.substr(8), " -> Start at serial port \"" + missing + "\"");
-    EXPECT_EQ(second.substr(8), " -> Aborted because serial port \"" + missing + "\" is not ready!");
+    EXPECT_EQ(second.substr(8),
+              " -> Aborted because serial port \"" + missing + "\" is not ready!");
 }
 
 TEST_F(CliTest, ListImagesNewestFirst) {
@@ -129,8 +145,8 @@ TEST_F(CliTest, ListImagesNewestFirst) {
     EXPECT_EQ(header, "Firmware\tVersion\tPlatform\tPrint\tDate\tBL");
     std::vector<std::string> versions;
     while (std::getline(lines, row)) {
-        versions.push_back(row.substr(row.find('\t') + 1, row.find('\t', row.find('\t') + 1) -
-                                                              row.find('\t') - 1));
+        versions.push_back(row.substr(row.find('\t') + 1,
+                                      row.find('\t', row.find('\t') + 1) - row.find('\t') - 1));
     }
     EXPECT_EQ(versions, (std::vector<std::string>{"4.108", "2.102", "1.04"}));
 }
@@ -169,8 +185,7 @@ TEST_F(CliTest, ReadInfoOnlyFromAFileInInternalMode) {
     const std::string file = dir + "/image.txt";
     std::ofstream(file) << "bootloader=2\nbootloader version=1\nclass=26122\nversionH=4\n"
                            "versionL=108\nplatform=25\nprint=52\ndate=now\n:00000001FF\n";
-    const TCliRun r =
-        run({"--port", sim.slavePath(), "--file", file, "--read-info-only", "f:+"});
+    const TCliRun r = run({"--port", sim.slavePath(), "--file", file, "--read-info-only", "f:+"});
     EXPECT_EQ(r.exitCode, 70) << r.err << r.out;
     EXPECT_NE(r.out.find("Only read update info!"), std::string::npos) << r.out;
     EXPECT_EQ(sim.counters().linesProgrammed, 0u);

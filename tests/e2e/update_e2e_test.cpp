@@ -13,7 +13,9 @@ struct TPathCase {
     TFrame finalFrame;
 };
 
-void PrintTo(const TPathCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TPathCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FullUpdate : public ::testing::TestWithParam<TPathCase> {
 protected:
@@ -52,8 +54,8 @@ TEST_P(FullUpdate, FlashEqualsTheImage) {
     EXPECT_EQ(progress.back().value, 98); // the end-of-file line is not counted
     EXPECT_TRUE(withCode(messages, kStatusProgrammingError).empty());
 
-    ASSERT_TRUE(sim.waitUntil([](const TSimLogger& d) { return d.restarted(); },
-                              std::chrono::seconds(5)));
+    ASSERT_TRUE(
+        sim.waitUntil([](const TSimLogger& d) { return d.restarted(); }, std::chrono::seconds(5)));
     EXPECT_EQ(sim.flashHexRecords(), dataLinesOf(c.image));
     EXPECT_EQ(sim.withDevice([](const TSimLogger& d) { return d.relayCommand(); }),
               c.finalFrame[0] & 0x7F);

@@ -19,7 +19,9 @@ struct TScenario {
     bool fromIdentification = false; // expected messages start at the first one
 };
 
-void PrintTo(const TScenario& s, std::ostream* os) { *os << s.name; }
+void PrintTo(const TScenario& s, std::ostream* os) {
+    *os << s.name;
+}
 
 // The three first data lines of image 3 and the end-of-file line, as image 0.
 std::vector<std::string> smallImage() {
@@ -40,10 +42,8 @@ Messages identification(std::uint16_t cls = 0x6601, std::uint16_t version = 0x06
 
 Messages upToTheImage() {
     Messages m = identification();
-    for (const TStatusMessage& next : Messages{{22, image3().zel_platform},
-                                               {23, image3().zel_print},
-                                               {25, 0x660A},
-                                               {27, 0}}) {
+    for (const TStatusMessage& next :
+         Messages{{22, image3().zel_platform}, {23, image3().zel_print}, {25, 0x660A}, {27, 0}}) {
         m.push_back(next);
     }
     return m;
@@ -107,53 +107,80 @@ std::string lowerCase(std::string s) {
 const TScenario kScenarios[] = {
     {"clean_run", {}, concat(kProgress, {kDone})},
     // Identification and SD controller access.
-    {"class_without_update_path", {}, concat(identification(0x6602), {{10, 40}}),
-     [](TSimOptions& o, auto&) { o.loggerClass = 0x6602; }, true},
+    {"class_without_update_path",
+     {},
+     concat(identification(0x6602), {{10, 40}}),
+     [](TSimOptions& o, auto&) { o.loggerClass = 0x6602; },
+     true},
     {"readiness_bit_40", {"ready40@1"}, concat(identification(), {{10, 41}}), {}, true},
     {"readiness_bit_80", {"ready80@1"}, concat(identification(), {{10, 41}}), {}, true},
     {"device_exception", {"exception@group:1"}, concat(identification(), {{10, 41}}), {}, true},
-    {"info_request_refused", {"cmd-status@info:1"},
-     concat(identification(), {{14, kInjected}, {10, 48}}), {}, true},
-    {"answer_receive_refused", {"recv-status@1"},
-     concat(identification(), {{15, kInjected}, {10, 48}}), {}, true},
-    {"malformed_answer_record", {"answer@1"}, concat(identification(), {{15, 256}, {10, 48}}),
-     {}, true},
-    {"unknown_platform_matches_nothing", {},
-     concat(identification(), {{22, 0xFFFF}, {23, image3().zel_print}, {25, 0x660A}, {27, 0},
-                               {10, 47}}),
-     [](TSimOptions& o, auto&) { o.platform = 0x7777; }, true},
+    {"info_request_refused",
+     {"cmd-status@info:1"},
+     concat(identification(), {{14, kInjected}, {10, 48}}),
+     {},
+     true},
+    {"answer_receive_refused",
+     {"recv-status@1"},
+     concat(identification(), {{15, kInjected}, {10, 48}}),
+     {},
+     true},
+    {"malformed_answer_record",
+     {"answer@1"},
+     concat(identification(), {{15, 256}, {10, 48}}),
+     {},
+     true},
+    {"unknown_platform_matches_nothing",
+     {},
+     concat(identification(),
+            {{22, 0xFFFF}, {23, image3().zel_print}, {25, 0x660A}, {27, 0}, {10, 47}}),
+     [](TSimOptions& o, auto&) { o.platform = 0x7777; },
+     true},
     {"silent_logger", {"silence@ident:1x5"}, {{13, 0}}, {}, true},
     {"line_hangs_up", {"hangup@ident:1"}, {{10, 11}}, {}, true},
     // The image itself.
-    {"end_of_file_only", {}, concat(upToTheImage(), {{10, 42}}),
-     [](TSimOptions&, auto& lines) { lines = {":00000001FF"}; }, true},
-    {"end_of_file_lower_case", {}, concat(upToTheImage(), {{10, 42}}),
-     [](TSimOptions&, auto& lines) { lines.back() = lowerCase(lines.back()); }, true},
-    {"checksum_off_by_one", {}, {{12, 1}, {10, 43}},
+    {"end_of_file_only",
+     {},
+     concat(upToTheImage(), {{10, 42}}),
+     [](TSimOptions&, auto& lines) { lines = {":00000001FF"}; },
+     true},
+    {"end_of_file_lower_case",
+     {},
+     concat(upToTheImage(), {{10, 42}}),
+     [](TSimOptions&, auto& lines) { lines.back() = lowerCase(lines.back()); },
+     true},
+    {"checksum_off_by_one",
+     {},
+     {{12, 1}, {10, 43}},
      [](TSimOptions&, auto& lines) {
          char& last = lines[1].back();
          last = last == '0' ? '1' : static_cast<char>(last - 1);
      }},
-    {"short_and_extended_records_send_nothing", {}, {{1, 19}, {1, 39}, {1, 59}, {1, 79}, kDone},
+    {"short_and_extended_records_send_nothing",
+     {},
+     {{1, 19}, {1, 39}, {1, 59}, {1, 79}, kDone},
      [](TSimOptions&, auto& lines) {
          lines.insert(lines.begin() + 1, ":020000040000FA");
          lines.insert(lines.begin() + 1, ":0400000001020304F2");
      }},
     // Line transfer.
     {"begin_refused", {"cmd-status@begin:1"}, {{14, 0x200 + kInjected}, {10, 48}}},
-    {"line_send_refused_once", {"send-status@line:2"},
+    {"line_send_refused_once",
+     {"send-status@line:2"},
      concat({{14, 0x300 + kInjected}}, concat(kProgress, {kDone}))},
     {"four_busy_polls_then_ready", {"busy@line:1=4"}, concat(kProgress, {kDone})},
-    {"five_busy_polls_retry_the_line", {"busy@line:1=5"},
+    {"five_busy_polls_retry_the_line",
+     {"busy@line:1=5"},
      concat({{15, 0x300 + 0x01}}, concat(kProgress, {kDone}))},
-    {"read_back_differs_once", {"readback@line:1"},
-     concat({{11, 0}}, concat(kProgress, {kDone}))},
-    {"read_back_differs_five_times", {"readback@line:1x5"},
+    {"read_back_differs_once", {"readback@line:1"}, concat({{11, 0}}, concat(kProgress, {kDone}))},
+    {"read_back_differs_five_times",
+     {"readback@line:1x5"},
      {{11, 0}, {11, 0}, {11, 0}, {11, 0}, {11, 0}, {10, 44}}},
     {"end_refused_once", {"end-status@1"}, concat(kProgress, {{14, 0x400 + kInjected}, kDone})},
-    {"end_refused_five_times", {"end-status@1x5"},
-     concat(kProgress, {{14, 0x40E}, {14, 0x40E}, {14, 0x40E}, {14, 0x40E}, {14, 0x40E},
-                        {10, 44}})},
+    {"end_refused_five_times",
+     {"end-status@1x5"},
+     concat(kProgress,
+            {{14, 0x40E}, {14, 0x40E}, {14, 0x40E}, {14, 0x40E}, {14, 0x40E}, {10, 44}})},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, UpdateFailures, ::testing::ValuesIn(kScenarios),

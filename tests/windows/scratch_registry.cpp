@@ -6,9 +6,8 @@ TScratchRegistry::TScratchRegistry(HKEY predefined) : FhPredefined(predefined) {
     FsScratchPath = L"Software\\Quorvane\\sdupdate-tests\\" +
                     std::to_wstring(GetCurrentProcessId()) + L"-" +
                     std::to_wstring(reinterpret_cast<std::uintptr_t>(predefined) & 0xFF);
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, FsScratchPath.c_str(), 0, nullptr,
-                        REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &FhScratch,
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, FsScratchPath.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &FhScratch, nullptr) != ERROR_SUCCESS) {
         FhScratch = nullptr;
         return;
     }

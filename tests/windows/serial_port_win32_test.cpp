@@ -23,9 +23,9 @@ const char* loggerPort() {
     return port != nullptr && *port != '\0' ? port : nullptr;
 }
 
-#define SKIP_WITHOUT_LOGGER()                                                                    \
-    if (loggerPort() == nullptr) {                                                               \
-        GTEST_SKIP() << "no logger: set SDU_TEST_COM_PORT to the COM port of one";               \
+#define SKIP_WITHOUT_LOGGER()                                                                      \
+    if (loggerPort() == nullptr) {                                                                 \
+        GTEST_SKIP() << "no logger: set SDU_TEST_COM_PORT to the COM port of one";                 \
     }
 
 HANDLE handleOf(TPortHandle port) {

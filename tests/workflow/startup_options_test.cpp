@@ -17,8 +17,8 @@ TEST(GetParamValue, FirstMatchingArgumentWins) {
         {{"prog", "MF:+"}, "mf:", "+"},
         {{"prog", "mf:+", "mf:-"}, "mf:", "+"},
         {{"prog", "mf:+x"}, "mf:", "+x"},
-        {{"prog", "f:"}, "f:", "default"},       // the key alone matches nothing
-        {{"f:+"}, "f:", "default"},              // element 0 is the program path
+        {{"prog", "f:"}, "f:", "default"}, // the key alone matches nothing
+        {{"f:+"}, "f:", "default"},        // element 0 is the program path
         {{"prog", "xf:+"}, "f:", "default"},
         {{"prog", "cc:-", "f:+"}, "f:", "+"},
         {{}, "f:", "default"},
