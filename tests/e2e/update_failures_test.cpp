@@ -65,10 +65,10 @@ protected:
 TEST_P(UpdateFailures, StatusMessagesInOrder) {
     const TScenario& s = GetParam();
     TSimOptions options;
-    for (const char* spec : s.faults) {
+    for (const char* faultText : s.faults) {
         std::string error;
-        const auto fault = parseFault(spec, &error);
-        ASSERT_TRUE(fault) << spec << ": " << error;
+        const auto fault = parseFault(faultText, &error);
+        ASSERT_TRUE(fault) << faultText << ": " << error;
         options.faults.push_back(*fault);
     }
     std::vector<std::string> lines = smallImage();
