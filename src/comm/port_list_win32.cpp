@@ -2,6 +2,7 @@
 // value per port that exists now. Its value names contain backslashes, so the values are
 // enumerated with RegEnumValueW.
 #include "comm/port_list.h"
+#include "comm/reg_key_win32.h"
 
 #include <windows.h>
 
@@ -11,29 +12,6 @@
 #include <vector>
 
 namespace {
-
-// An open registry key, closed on every path.
-class TRegKey {
-public:
-    TRegKey(HKEY root, const wchar_t* path, REGSAM access) {
-        if (RegOpenKeyExW(root, path, 0, access, &FhKey) != ERROR_SUCCESS) {
-            FhKey = nullptr;
-        }
-    }
-    ~TRegKey() {
-        if (FhKey != nullptr) {
-            RegCloseKey(FhKey);
-        }
-    }
-    TRegKey(const TRegKey&) = delete;
-    TRegKey& operator=(const TRegKey&) = delete;
-
-    bool isOpen() const { return FhKey != nullptr; }
-    HKEY get() const { return FhKey; }
-
-private:
-    HKEY FhKey = nullptr;
-};
 
 std::string narrow(const wchar_t* text, std::size_t length) {
     if (length == 0) {

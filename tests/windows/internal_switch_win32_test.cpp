@@ -31,20 +31,11 @@ void PrintTo(const TSwitchCase& c, std::ostream* os) {
     *os << c.label;
 }
 
-std::vector<std::uint8_t> le32(std::uint32_t v) {
-    return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
-}
-
-std::vector<std::uint8_t> le64(std::uint64_t v) {
-    auto low = le32(std::uint32_t(v));
-    const auto high = le32(std::uint32_t(v >> 32));
+std::vector<std::uint8_t> qwordBytes(std::uint64_t v) {
+    auto low = dwordBytes(DWORD(v));
+    const auto high = dwordBytes(DWORD(v >> 32));
     low.insert(low.end(), high.begin(), high.end());
     return low;
-}
-
-std::vector<std::uint8_t> wideText(const wchar_t* text) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
-    return {bytes, bytes + (wcslen(text) + 1) * sizeof(wchar_t)};
 }
 
 class InternalSwitchWin32 : public ::testing::TestWithParam<TSwitchCase> {};
@@ -65,16 +56,17 @@ TEST_P(InternalSwitchWin32, OnlyADwordOf2483SwitchesItOn) {
 const TSwitchCase kSwitchCases[] = {
     {"no key", false, L"intern", std::nullopt, false},
     {"key without the value", true, L"intern", std::nullopt, false},
-    {"dword 2483", true, L"intern", TValue{REG_DWORD, le32(2483)}, true},
-    {"value name in other case", true, L"INTERN", TValue{REG_DWORD, le32(2483)}, true},
-    {"dword 2482", true, L"intern", TValue{REG_DWORD, le32(2482)}, false},
-    {"dword 0", true, L"intern", TValue{REG_DWORD, le32(0)}, false},
-    {"qword 2483", true, L"intern", TValue{REG_QWORD, le64(2483)}, false},
-    {"text 2483", true, L"intern", TValue{REG_SZ, wideText(L"2483")}, false},
-    {"binary of a dword 2483", true, L"intern", TValue{REG_BINARY, le32(2483)}, false},
+    {"dword 2483", true, L"intern", TValue{REG_DWORD, dwordBytes(2483)}, true},
+    {"value name in other case", true, L"INTERN", TValue{REG_DWORD, dwordBytes(2483)}, true},
+    {"dword 2482", true, L"intern", TValue{REG_DWORD, dwordBytes(2482)}, false},
+    {"dword 0", true, L"intern", TValue{REG_DWORD, dwordBytes(0)}, false},
+    {"qword 2483", true, L"intern", TValue{REG_QWORD, qwordBytes(2483)}, false},
+    {"text 2483", true, L"intern", TValue{REG_SZ, wideTextBytes(L"2483")}, false},
+    {"binary of a dword 2483", true, L"intern", TValue{REG_BINARY, dwordBytes(2483)}, false},
     {"big-endian dword 2483", true, L"intern",
      TValue{REG_DWORD_BIG_ENDIAN, {0x00, 0x00, 0x09, 0xB3}}, false},
-    {"dword 2483 under another name", true, L"internal", TValue{REG_DWORD, le32(2483)}, false},
+    {"dword 2483 under another name", true, L"internal", TValue{REG_DWORD, dwordBytes(2483)},
+     false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Registry, InternalSwitchWin32, ::testing::ValuesIn(kSwitchCases));

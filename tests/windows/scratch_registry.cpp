@@ -42,14 +42,21 @@ void TScratchRegistry::setValue(const wchar_t* subKey, const wchar_t* name, DWOR
 
 void TScratchRegistry::setString(const wchar_t* subKey, const wchar_t* name,
                                  const std::wstring& text) const {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.c_str());
-    setValue(subKey, name, REG_SZ,
-             std::vector<std::uint8_t>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t)));
+    setValue(subKey, name, REG_SZ, wideTextBytes(text));
 }
 
 void TScratchRegistry::setDword(const wchar_t* subKey, const wchar_t* name, DWORD value) const {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&value);
-    setValue(subKey, name, REG_DWORD, std::vector<std::uint8_t>(bytes, bytes + sizeof value));
+    setValue(subKey, name, REG_DWORD, dwordBytes(value));
+}
+
+std::vector<std::uint8_t> dwordBytes(DWORD value) {
+    return {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
+            std::uint8_t(value >> 24)};
+}
+
+std::vector<std::uint8_t> wideTextBytes(const std::wstring& text) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.c_str());
+    return {bytes, bytes + (text.size() + 1) * sizeof(wchar_t)};
 }
 
 bool runningUnderWine() {

@@ -34,5 +34,10 @@ private:
     bool FReady = false;
 };
 
+// The bytes the registry stores for a REG_DWORD (little-endian) and for a REG_SZ (UTF-16 with
+// its terminating zero).
+std::vector<std::uint8_t> dwordBytes(DWORD value);
+std::vector<std::uint8_t> wideTextBytes(const std::wstring& text);
+
 // True when the program runs under wine rather than on Windows itself.
 bool runningUnderWine();

@@ -23,11 +23,6 @@ const char* loggerPort() {
     return port != nullptr && *port != '\0' ? port : nullptr;
 }
 
-#define SKIP_WITHOUT_LOGGER()                                                                      \
-    if (loggerPort() == nullptr) {                                                                 \
-        GTEST_SKIP() << "no logger: set SDU_TEST_COM_PORT to the COM port of one";                 \
-    }
-
 HANDLE handleOf(TPortHandle port) {
     return reinterpret_cast<HANDLE>(port);
 }
@@ -46,7 +41,12 @@ TEST(SerialPortWin32, WorkerOnAPortThatCannotBeOpenedGivesOnlyError10) {
 
 class LoggerPort : public ::testing::Test {
 protected:
-    void SetUp() override { gCancel = false; }
+    void SetUp() override {
+        if (loggerPort() == nullptr) {
+            GTEST_SKIP() << "no logger: set SDU_TEST_COM_PORT to the COM port of one";
+        }
+        gCancel = false;
+    }
     void TearDown() override {
         closeComPort(FhPort);
         gCancel = false;
@@ -55,7 +55,6 @@ protected:
 };
 
 TEST_F(LoggerPort, LineSettingsAndTimeoutsAreApplied) {
-    SKIP_WITHOUT_LOGGER();
     FhPort = openComPort(loggerPort(), kLoggerBaudRate);
     ASSERT_NE(FhPort, kInvalidPortHandle);
 
@@ -83,7 +82,6 @@ TEST_F(LoggerPort, LineSettingsAndTimeoutsAreApplied) {
 }
 
 TEST_F(LoggerPort, IdentificationExchange) {
-    SKIP_WITHOUT_LOGGER();
     FhPort = openComPort(loggerPort(), kLoggerBaudRate);
     ASSERT_NE(FhPort, kInvalidPortHandle);
     const TFrame identify = buildCommandFrame(1, 0, 0, 0, 0, 0, 0);
@@ -102,7 +100,6 @@ TEST_F(LoggerPort, IdentificationExchange) {
 }
 
 TEST_F(LoggerPort, ReadWithNothingArrivingEndsWithNoBytes) {
-    SKIP_WITHOUT_LOGGER();
     FhPort = openComPort(loggerPort(), kLoggerBaudRate);
     ASSERT_NE(FhPort, kInvalidPortHandle);
     TFrame reply{};
@@ -112,7 +109,6 @@ TEST_F(LoggerPort, ReadWithNothingArrivingEndsWithNoBytes) {
 }
 
 TEST_F(LoggerPort, ClosedPortOpensAgainAtOnce) {
-    SKIP_WITHOUT_LOGGER();
     for (int round = 0; round < 3; ++round) {
         const TPortHandle port = openComPort(loggerPort(), kLoggerBaudRate);
         ASSERT_NE(port, kInvalidPortHandle) << "round " << round;
@@ -121,7 +117,6 @@ TEST_F(LoggerPort, ClosedPortOpensAgainAtOnce) {
 }
 
 TEST_F(LoggerPort, PortHeldOpenCannotBeOpenedTwice) {
-    SKIP_WITHOUT_LOGGER();
     if (runningUnderWine()) {
         GTEST_SKIP() << "wine does not refuse a second open of a serial port";
     }
@@ -131,7 +126,6 @@ TEST_F(LoggerPort, PortHeldOpenCannotBeOpenedTwice) {
 }
 
 TEST_F(LoggerPort, WorkerRunsItsJobAndClosesThePort) {
-    SKIP_WITHOUT_LOGGER();
     struct Case {
         TCmd cmd;
         Messages expected;
