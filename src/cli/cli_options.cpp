@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 const char* const kCliUsage =
-    "Usage: sdupdate-cli --port NAME [--yes] [--read-info-only] [--file PATH]\n"
-    "                    [--max-restarts N] [key:value ...]\n"
+    "Usage: sdupdate-cli --port NAME [--yes] [--max-restarts N|unlimited] [--trace FILE]\n"
+    "                    [--read-info-only] [--file PATH] [key:value ...]\n"
     "       sdupdate-cli --list-images | --list-ports | --help | --version\n"
     "\n"
     "Updates the firmware of the SD card module of the logger on serial port NAME\n"
@@ -12,22 +12,37 @@ const char* const kCliUsage =
     "\n"
     "  --port NAME         serial port of the logger\n"
     "  --yes               answer the confirmation question with Yes\n"
+    "  --max-restarts N    automatic restarts after a communication or programming failure\n"
+    "                      before giving up (default 3; 'unlimited' as the desktop program)\n"
+    "  --trace FILE        write every frame sent and received, the pauses and the restarts\n"
+    "                      to FILE ('-' for stderr)\n"
     "  --read-info-only    stop after the image choice (internal mode only)\n"
     "  --file PATH         send the image of a firmware description file\n"
     "                      (internal mode with f:+ only)\n"
-    "  --max-restarts N    give up after N automatic restarts (default: no limit)\n"
     "  --list-images       print the firmware overview, newest first\n"
-    "  --list-ports        print the serial ports of the logger type found\n"
+    "  --list-ports        print the serial ports of the logger's adapter type\n"
     "  key:value           the options of the desktop program: cc:- f:+ (internal mode),\n"
-    "                      mf:+ / mf:-\n"
+    "                      mf:+ / mf:-; one that changes nothing gets a warning\n"
     "\n"
-    "The report goes to stdout, one line per entry. Exit status: 0 success, 1 fatal error,\n"
-    "2 usage, 3 not confirmed, otherwise the error code of the run (10 port not ready,\n"
-    "20 cancelled, 30 no answer after the restarts, 44 programming failed, ...).\n";
+    "The report goes to stdout, one line per entry; warnings, the reason of a failure, the\n"
+    "progress bar (on a terminal) and a summary go to stderr. A closed stdout or stderr\n"
+    "does not stop the update.\n"
+    "\n"
+    "Ctrl-C, SIGTERM or SIGHUP cancel the update at the next frame exchange, also during a\n"
+    "pause or before a restart; the port is closed and the exit status is 20. A second\n"
+    "signal while the first is being honoured ends the program at once.\n"
+    "\n"
+    "Exit status: 0 success, 1 fatal error, 2 usage, 3 not confirmed, otherwise the error\n"
+    "code of the run: 10 port not ready, 11 port failed during the run, 20 cancelled,\n"
+    "30 no answer after the restarts, 40-48 update failures (44 programming failed after\n"
+    "the restarts), 70 read info only.\n";
 
 namespace {
 
-int parseCount(const std::string& text) {
+std::optional<int> parseRestarts(const std::string& text) {
+    if (text == "unlimited") {
+        return std::nullopt;
+    }
     std::size_t used = 0;
     int value = -1;
     try {
@@ -35,11 +50,18 @@ int parseCount(const std::string& text) {
     } catch (const std::exception&) {
         used = 0;
     }
-    if (used != text.size() || value < 0) {
-        throw std::invalid_argument("--max-restarts needs a number of 0 or more, not '" + text +
-                                    "'");
+    if (text.empty() || used != text.size() || value < 0) {
+        throw std::invalid_argument(
+            "--max-restarts needs a number of 0 or more or 'unlimited', not '" + text + "'");
     }
     return value;
+}
+
+std::string portName(const std::string& text) {
+    if (text.empty()) {
+        throw std::invalid_argument("--port needs a port name, not an empty one");
+    }
+    return text;
 }
 
 } // namespace
@@ -56,10 +78,10 @@ TCliOptions parseCliOptions(int argc, const char* const* argv) {
             return argv[++i];
         };
         if (arg == "--port") {
-            options.port = value();
+            options.port = portName(value());
             options.portGiven = true;
         } else if (arg.rfind("--port=", 0) == 0) {
-            options.port = arg.substr(7);
+            options.port = portName(arg.substr(7));
             options.portGiven = true;
         } else if (arg == "--yes" || arg == "-y") {
             options.yes = true;
@@ -68,7 +90,12 @@ TCliOptions parseCliOptions(int argc, const char* const* argv) {
         } else if (arg == "--file") {
             options.file = value();
         } else if (arg == "--max-restarts") {
-            options.maxRestarts = parseCount(value());
+            options.maxRestarts = parseRestarts(value());
+        } else if (arg == "--trace") {
+            options.trace = value();
+            if (options.trace->empty()) {
+                throw std::invalid_argument("--trace needs a file name or '-'");
+            }
         } else if (arg == "--list-images") {
             options.listImages = true;
         } else if (arg == "--list-ports") {

@@ -5,13 +5,19 @@
 #include <string>
 #include <vector>
 
+inline constexpr int kDefaultMaxRestarts = 3;
+
 struct TCliOptions {
     std::string port;
     bool portGiven = false;
     bool yes = false;
     bool readInfoOnly = false;
     std::optional<std::string> file;
-    std::optional<int> maxRestarts;
+    // Automatic restarts allowed after a communication or programming failure; nothing: no
+    // limit, as in the window.
+    std::optional<int> maxRestarts = kDefaultMaxRestarts;
+    // Where the frame trace goes: a file name, "-" for stderr; nothing: no trace.
+    std::optional<std::string> trace;
     bool listImages = false;
     bool listPorts = false;
     bool help = false;

@@ -1,15 +1,20 @@
 #pragma once
-// The headless updater's outputs: the report on stdout, line by line; a live progress bar on
-// stderr when that is a terminal.
+// The headless updater's outputs: the report on stdout, line by line; on a terminal a live
+// progress line on stderr with the phase, the elapsed time and an estimate of the time left.
 
+#include "cli/run_monitor.h"
 #include "workflow/update_workflow.h"
 
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 class TCliView : public TWorkflowView {
 public:
-    TCliView(std::string port, bool readInfoOnly, std::FILE* report, std::FILE* progress);
+    // `progress` is nullptr when stderr is no terminal: no progress line then.
+    TCliView(std::string port, bool readInfoOnly, std::FILE* report, std::FILE* progress,
+             TRunMonitor& monitor);
 
     void addReportLine(const std::string& text) override;
     void clearReport() override {}
@@ -22,8 +27,15 @@ public:
     std::string portText() const override { return FPort; }
     bool readInfoOnlyChecked() const override { return FReadInfoOnly; }
     void pauseFrontEnd(std::chrono::milliseconds duration) override;
+    bool cancelRequested() const override;
+    void restarting() override;
 
+    // Redraws the progress line: the elapsed time moves on between messages.
+    void tick();
+    bool showsProgress() const { return FProgress != nullptr; }
     const std::string& statusText() const { return FStatusText; }
+    // Time since the first run started.
+    std::chrono::steady_clock::duration elapsed() const;
 
 private:
     void clearProgressLine();
@@ -32,10 +44,16 @@ private:
     std::string FPort;
     bool FReadInfoOnly;
     std::FILE* FReport;
-    std::FILE* FProgress; // nullptr: no progress bar
+    std::FILE* FProgress; // nullptr: no progress line
+    TRunMonitor& FMonitor;
     std::string FStatusText;
     std::string FLastReported;
     bool FProgressShown = false;
     bool FRunning = false;
     int FPosition = 0;
+    int FRestarts = 0;
+    std::optional<std::chrono::steady_clock::time_point> FStart;
 };
+
+// "1:05" (minutes:seconds), "1:02:03" past an hour.
+std::string durationText(std::chrono::steady_clock::duration duration);

@@ -1,6 +1,10 @@
 // sdupdate-cli: the update of the desktop program, headless, for scripts and production lines.
 #include "cli/cli_options.h"
 #include "cli/cli_view.h"
+#include "cli/frame_trace.h"
+#include "cli/process_signals.h"
+#include "cli/run_monitor.h"
+#include "cli/run_outcome.h"
 #include "cli/terminal.h"
 #include "comm/message_queue.h"
 #include "comm/port_list.h"
@@ -11,9 +15,11 @@
 #include "workflow/overview_rows.h"
 #include "workflow/startup_options.h"
 
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -23,13 +29,12 @@ constexpr int kExitFatal = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitNotConfirmed = 3;
 
-extern "C" void onCancelSignal(int sig) {
-    gCancel = true;            // lock-free atomic: safe in a signal handler
-    std::signal(sig, SIG_DFL); // a second Ctrl-C ends the program at once
+void tell(const std::string& message) {
+    std::fprintf(stderr, "sdupdate-cli: %s\n", message.c_str());
 }
 
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "sdupdate-cli: %s\n", message.c_str());
+    tell(message);
     return kExitUsage;
 }
 
@@ -50,9 +55,8 @@ bool confirm(const char* question, bool yes) {
         return true;
     }
     if (!stdinIsTerminal()) {
-        std::fprintf(stderr,
-                     "sdupdate-cli: the update needs a confirmation and there is no terminal to "
-                     "ask; give --yes to confirm\n");
+        tell("the update needs a confirmation and there is no terminal to ask; give --yes to "
+             "confirm");
         return false;
     }
     std::string text = question;
@@ -62,11 +66,13 @@ bool confirm(const char* question, bool yes) {
     std::fprintf(stderr, "%s [y/N] ", text.c_str());
     std::fflush(stderr);
     std::string answer;
-    std::getline(std::cin, answer);
+    std::getline(std::cin, answer); // a cancel signal interrupts the read
     if (answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes") {
         return true;
     }
-    std::fprintf(stderr, "sdupdate-cli: not confirmed, nothing sent\n");
+    if (!cancelSignalled()) {
+        tell("not confirmed, nothing sent");
+    }
     return false;
 }
 
@@ -85,21 +91,87 @@ void listImages() {
     }
 }
 
-int exitCodeFor(const std::optional<TStatusMessage>& ended) {
-    if (!ended) {
-        return kExitFatal;
+int listPorts() {
+    const TPortList ports = getSerialPorts();
+    if (ports.empty()) {
+        tell("no serial port of the logger's USB adapter found: is the cable plugged in?");
     }
-    switch (ended->code) {
-    case kStatusCompleted:
-        return 0;
-    case kStatusRepeat:
-        return kErrNoReply;
-    default:
-        return ended->value == kErrFatal ? kExitFatal : ended->value;
+    for (const auto& port : ports) {
+        std::printf("%s\n", port.c_str());
     }
+    return 0;
+}
+
+std::unique_ptr<TFrameTrace> openTrace(const std::string& target) {
+    if (target == "-") {
+        return std::make_unique<TFrameTrace>(stderr, false);
+    }
+    std::FILE* file = std::fopen(target.c_str(), "w");
+    if (file == nullptr) {
+        throw std::invalid_argument("cannot write the trace file \"" + target +
+                                    "\": " + std::strerror(errno));
+    }
+    return std::make_unique<TFrameTrace>(file, true);
+}
+
+int update(const TCliOptions& options) {
+    std::unique_ptr<TFrameTrace> trace;
+    if (options.trace) {
+        try {
+            trace = openTrace(*options.trace);
+        } catch (const std::invalid_argument& e) {
+            return usageError(e.what());
+        }
+        trace->event("open " + options.port);
+    }
+    auto monitor = std::make_unique<TRunMonitor>(trace.get());
+    setRunObserver(monitor.get());
+
+    TMessageQueue queue;
+    TCliView view(options.port, options.readInfoOnly, stdout, stderrIsTerminal() ? stderr : nullptr,
+                  *monitor);
+    TUpdateWorkflow workflow(view, queue.handle());
+    workflow.setRestartLimit(options.maxRestarts);
+    if (const auto failure = workflow.prepareRun(options.file ? &*options.file : nullptr)) {
+        tell("cannot use the firmware file \"" + *options.file + "\": " + *failure);
+        setRunObserver(nullptr);
+        return kExitUsage;
+    }
+    workflow.startWorker(TCmd::tCMD0);
+    const auto tickEvery =
+        view.showsProgress() ? std::chrono::milliseconds(250) : std::chrono::milliseconds(1000);
+    while (workflow.running()) {
+        if (const auto message = queue.waitNext(tickEvery)) {
+            workflow.WMStatus(message->code, message->value);
+        }
+        view.tick();
+    }
+    // The port was closed before the final message; let the worker object go, too.
+    const bool workersEnded = TCommThread::waitUntilNoneLive(std::chrono::seconds(5));
+
+    TRunOutcome outcome;
+    outcome.endedWith = workflow.endedWith();
+    outcome.port = options.port;
+    outcome.restarts = workflow.restarts();
+    outcome.maxRestarts = options.maxRestarts;
+    outcome.duration = view.elapsed();
+    outcome.selectedImage = gSelectedImage.load(std::memory_order_relaxed);
+    for (const auto& line : outcomeLines(outcome, *monitor)) {
+        tell(line);
+    }
+    if (workersEnded) {
+        setRunObserver(nullptr);
+    } else {
+        // A worker that has not ended yet may still call them: they stay for the process.
+        (void)monitor.release();
+        (void)trace.release();
+    }
+    return exitCodeFor(outcome.endedWith);
 }
 
 int run(int argc, char** argv) {
+    protectStandardStreams();
+    installCancelHandlers();
     gWorkerClass = createWorker<TSDCommThread>;
     TCliOptions options;
     try {
@@ -117,16 +189,17 @@ int run(int argc, char** argv) {
         std::printf("sdupdate-cli %s\n", SDU_VERSION);
         return 0;
     }
-    const TStartupState startup = applyStartupOptions(readInternalSwitch(), options.startupArgs);
+    const bool internalMode = readInternalSwitch();
+    for (const auto& warning : startupOptionWarnings(internalMode, options.startupArgs)) {
+        tell("warning: " + warning);
+    }
+    const TStartupState startup = applyStartupOptions(internalMode, options.startupArgs);
     if (options.listImages) {
         listImages();
         return 0;
     }
     if (options.listPorts) {
-        for (const auto& port : getSerialPorts()) {
-            std::printf("%s\n", port.c_str());
-        }
-        return 0;
+        return listPorts();
     }
     if (!options.portGiven) {
         return usageError("--port NAME is missing (see --help)");
@@ -138,30 +211,13 @@ int run(int argc, char** argv) {
         return usageError("--file is available in internal mode with the option f:+ only");
     }
     if (!options.file && !confirm(confirmationQuestion(), options.yes)) {
+        if (cancelSignalled()) {
+            tell("cancelled, nothing sent");
+            return kErrCancelled;
+        }
         return kExitNotConfirmed;
     }
-
-    TMessageQueue queue;
-    TCliView view(options.port, options.readInfoOnly, stdout,
-                  stderrIsTerminal() ? stderr : nullptr);
-    TUpdateWorkflow workflow(view, queue.handle());
-    workflow.setRestartLimit(options.maxRestarts);
-    if (const auto failure = workflow.prepareRun(options.file ? &*options.file : nullptr)) {
-        std::fprintf(stderr, "sdupdate-cli: cannot use the firmware file \"%s\": %s\n",
-                     options.file->c_str(), failure->c_str());
-        return kExitUsage;
-    }
-    std::signal(SIGINT, onCancelSignal);
-    std::signal(SIGTERM, onCancelSignal);
-    workflow.startWorker(TCmd::tCMD0);
-    while (workflow.running()) {
-        if (const auto message = queue.waitNext(std::chrono::seconds(1))) {
-            workflow.WMStatus(message->code, message->value);
-        }
-    }
-    // The port was closed before the final message; let the worker object go, too.
-    TCommThread::waitUntilNoneLive(std::chrono::seconds(5));
-    return exitCodeFor(workflow.endedWith());
+    return update(options);
 }
 
 } // namespace
@@ -170,7 +226,7 @@ int main(int argc, char** argv) {
     try {
         return run(argc, argv);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "sdupdate-cli: %s\n", e.what());
+        tell(e.what());
         return kExitFatal;
     }
 }

@@ -2,6 +2,8 @@
 // flock + TIOCEXCL for exclusive access.
 #include "comm/serial_port.h"
 
+#include "comm/port_fault.h"
+
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -17,6 +19,21 @@ using Clock = std::chrono::steady_clock;
 
 int toFd(TPortHandle handle) {
     return static_cast<int>(handle);
+}
+
+// Records the failure of `call` (errno tells why) and gives false, for `return fail(...)`.
+bool fail(const char* call, const std::string& path = {}) {
+    recordPortFault(call, errno, path);
+    return false;
+}
+
+bool hungUp(const char* call) {
+    TPortFault fault;
+    fault.kind = TPortFaultKind::DeviceGone;
+    fault.call = call;
+    fault.osMessage = "the line hung up";
+    setPortFault(std::move(fault));
+    return false;
 }
 
 bool baudToSpeed(std::uint32_t baudRate, speed_t& speed) {
@@ -60,7 +77,8 @@ std::string devicePath(const std::string& portName) {
 bool applyLineSettings(int fd, std::uint32_t baudRate) {
     speed_t speed{};
     if (!baudToSpeed(baudRate, speed)) {
-        return false;
+        errno = EINVAL;
+        return fail("cfsetspeed");
     }
     termios tio{};
     cfmakeraw(&tio); // binary: no CR/LF mapping, no output processing, no echo, no signals
@@ -70,8 +88,10 @@ bool applyLineSettings(int fd, std::uint32_t baudRate) {
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    return cfsetispeed(&tio, speed) == 0 && cfsetospeed(&tio, speed) == 0 &&
-           tcsetattr(fd, TCSANOW, &tio) == 0;
+    if (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0) {
+        return fail("cfsetspeed");
+    }
+    return tcsetattr(fd, TCSANOW, &tio) == 0 || fail("tcsetattr");
 }
 
 // DTR up, RTS down. Devices without modem lines (pseudo-terminals) answer ENOTTY or EINVAL;
@@ -81,23 +101,26 @@ bool setModemLines(int fd) {
     const int dtr = TIOCM_DTR;
     for (auto [request, bits] : {std::pair{TIOCMBIC, &rts}, std::pair{TIOCMBIS, &dtr}}) {
         if (ioctl(fd, request, bits) != 0 && errno != ENOTTY && errno != EINVAL) {
-            return false;
+            return fail(request == TIOCMBIC ? "TIOCMBIC" : "TIOCMBIS");
         }
     }
     return true;
 }
 
-bool configure(int fd, std::uint32_t baudRate) {
+bool configure(int fd, const std::string& path, std::uint32_t baudRate) {
     if (!isatty(fd)) {
-        return false;
+        return fail("isatty", path); // ENOTTY: a regular file, /dev/null, ...
     }
     // flock makes a second open fail even for root, whom TIOCEXCL does not stop.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
-        return false;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return fail("flock", path);
+    }
+    if (ioctl(fd, TIOCEXCL) != 0) {
+        return fail("TIOCEXCL", path);
     }
     const int flags = fcntl(fd, F_GETFL);
     if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        return false;
+        return fail("fcntl", path);
     }
     return applyLineSettings(fd, baudRate) && setModemLines(fd);
 }
@@ -117,7 +140,7 @@ bool waitFor(int fd, short events, Clock::time_point deadline, bool& ready) {
             if (errno == EINTR) {
                 continue;
             }
-            return false;
+            return fail("poll");
         }
         if (n == 0) {
             ready = false;
@@ -127,7 +150,7 @@ bool waitFor(int fd, short events, Clock::time_point deadline, bool& ready) {
             ready = true;
             return true;
         }
-        return false; // POLLHUP, POLLERR or POLLNVAL: the device is gone
+        return hungUp("poll"); // POLLHUP, POLLERR or POLLNVAL: the device is gone
     }
 }
 
@@ -136,16 +159,20 @@ bool waitFor(int fd, short events, Clock::time_point deadline, bool& ready) {
 TPortHandle openComPort(const std::string& portName, std::uint32_t baudRate) {
     const std::string path = devicePath(portName);
     if (path.empty()) {
+        errno = ENOENT;
+        fail("open", path);
         return kInvalidPortHandle;
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        fail("open", path);
         return kInvalidPortHandle;
     }
-    if (!configure(fd, baudRate)) {
+    if (!configure(fd, path, baudRate)) {
         ::close(fd);
         return kInvalidPortHandle;
     }
+    clearPortFault();
     return static_cast<TPortHandle>(fd);
 }
 
@@ -159,11 +186,11 @@ void closeComPort(TPortHandle handle) {
 
 bool clearPortErrors(TPortHandle handle) {
     // termios keeps no error state to clear; what is left is to tell a live handle from a dead one.
-    return fcntl(toFd(handle), F_GETFL) != -1;
+    return fcntl(toFd(handle), F_GETFL) != -1 || fail("fcntl");
 }
 
 bool purgePort(TPortHandle handle) {
-    return tcflush(toFd(handle), TCIOFLUSH) == 0;
+    return tcflush(toFd(handle), TCIOFLUSH) == 0 || fail("tcflush");
 }
 
 bool writePort(TPortHandle handle, const std::uint8_t* data, std::size_t count,
@@ -183,7 +210,7 @@ bool writePort(TPortHandle handle, const std::uint8_t* data, std::size_t count,
             if (errno == EINTR || errno == EAGAIN) {
                 continue;
             }
-            return false;
+            return fail("write");
         }
         written += static_cast<std::size_t>(n);
     }
@@ -207,10 +234,10 @@ bool readPort(TPortHandle handle, std::uint8_t* data, std::size_t count, std::si
             if (errno == EINTR || errno == EAGAIN) {
                 continue;
             }
-            return false;
+            return fail("read");
         }
         if (n == 0) {
-            return false; // readable but no data: end of file, the line hung up
+            return hungUp("read"); // readable but no data: end of file, the line hung up
         }
         received += static_cast<std::size_t>(n);
     }

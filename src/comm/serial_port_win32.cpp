@@ -1,12 +1,20 @@
 // Windows serial port: the Win32 communications API on a synchronous, exclusive handle.
 #include "comm/serial_port.h"
 
+#include "comm/port_fault.h"
+
 #include <windows.h>
 
 namespace {
 
 HANDLE toHandle(TPortHandle handle) {
     return reinterpret_cast<HANDLE>(handle);
+}
+
+// Records the failure of `call` (GetLastError tells why) and gives false.
+bool fail(const char* call, const std::string& path = {}) {
+    recordPortFault(call, static_cast<int>(GetLastError()), path);
+    return false;
 }
 
 std::wstring widen(const std::string& text) {
@@ -55,13 +63,13 @@ DCB lineSettings(std::uint32_t baudRate) {
     return dcb;
 }
 
-bool configure(HANDLE h, std::uint32_t baudRate) {
+bool configure(HANDLE h, const std::string& path, std::uint32_t baudRate) {
     DCB dcb = lineSettings(baudRate);
     if (!SetCommState(h, &dcb)) {
-        return false;
+        return fail("SetCommState", path);
     }
     if (!SetupComm(h, 1000, 1000)) {
-        return false;
+        return fail("SetupComm", path);
     }
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = 0;
@@ -70,25 +78,29 @@ bool configure(HANDLE h, std::uint32_t baudRate) {
     timeouts.WriteTotalTimeoutMultiplier = 1;
     timeouts.WriteTotalTimeoutConstant = 0;
     if (!SetCommTimeouts(h, &timeouts)) {
-        return false;
+        return fail("SetCommTimeouts", path);
     }
     // Compatibility layers without modem lines answer ERROR_NOT_SUPPORTED; that is accepted.
-    return EscapeCommFunction(h, SETDTR) || GetLastError() == ERROR_NOT_SUPPORTED;
+    return EscapeCommFunction(h, SETDTR) || GetLastError() == ERROR_NOT_SUPPORTED ||
+           fail("EscapeCommFunction", path);
 }
 
 } // namespace
 
 TPortHandle openComPort(const std::string& portName, std::uint32_t baudRate) {
+    const std::string shown = "\\\\.\\" + portName;
     const std::wstring path = L"\\\\.\\" + widen(portName);
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                            nullptr);
     if (h == INVALID_HANDLE_VALUE) {
+        fail("CreateFileW", shown);
         return kInvalidPortHandle;
     }
-    if (!configure(h, baudRate)) {
+    if (!configure(h, shown, baudRate)) {
         CloseHandle(h);
         return kInvalidPortHandle;
     }
+    clearPortFault();
     return reinterpret_cast<TPortHandle>(h);
 }
 
@@ -103,11 +115,11 @@ void closeComPort(TPortHandle handle) {
 bool clearPortErrors(TPortHandle handle) {
     DWORD errors = 0;
     COMSTAT status{};
-    return ClearCommError(toHandle(handle), &errors, &status) != 0;
+    return ClearCommError(toHandle(handle), &errors, &status) != 0 || fail("ClearCommError");
 }
 
 bool purgePort(TPortHandle handle) {
-    return PurgeComm(toHandle(handle), PURGE_TXCLEAR | PURGE_RXCLEAR) != 0;
+    return PurgeComm(toHandle(handle), PURGE_TXCLEAR | PURGE_RXCLEAR) != 0 || fail("PurgeComm");
 }
 
 bool writePort(TPortHandle handle, const std::uint8_t* data, std::size_t count,
@@ -115,12 +127,12 @@ bool writePort(TPortHandle handle, const std::uint8_t* data, std::size_t count,
     DWORD n = 0;
     const BOOL ok = WriteFile(toHandle(handle), data, static_cast<DWORD>(count), &n, nullptr);
     written = n;
-    return ok != 0;
+    return ok != 0 || fail("WriteFile");
 }
 
 bool readPort(TPortHandle handle, std::uint8_t* data, std::size_t count, std::size_t& received) {
     DWORD n = 0;
     const BOOL ok = ReadFile(toHandle(handle), data, static_cast<DWORD>(count), &n, nullptr);
     received = n;
-    return ok != 0;
+    return ok != 0 || fail("ReadFile");
 }

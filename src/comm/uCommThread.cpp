@@ -1,5 +1,6 @@
 #include "comm/uCommThread.h"
 
+#include "comm/run_observer.h"
 #include "comm/uExceptions1V0.h"
 
 #include <condition_variable>
@@ -9,6 +10,18 @@
 std::atomic<bool> gCancel{false};
 
 namespace {
+
+TReplyVerdict verdictOf(TReplyCheck check, std::size_t received) {
+    switch (check) {
+    case TReplyCheck::Valid:
+        return TReplyVerdict::Ok;
+    case TReplyCheck::DeviceException:
+        return TReplyVerdict::DeviceException;
+    case TReplyCheck::NoValidReply:
+        break;
+    }
+    return received < kFrameSize ? TReplyVerdict::ShortRead : TReplyVerdict::WrongCheckByte;
+}
 
 struct TLiveCount {
     std::mutex lock;
@@ -57,9 +70,10 @@ void TCommThread::Execute() {
     const auto cmd = static_cast<std::int32_t>(FCmd);
     TStatusMessage final{kStatusCompleted, cmd};
     try {
+        observePhase(TRunPhase::OpeningPort);
         FhPort = openComPort(FsPort, kLoggerBaudRate);
         if (FhPort == kInvalidPortHandle) {
-            throw EZel(kErrPortNotReady);
+            throw portFailure(kErrPortNotReady, nullptr);
         }
         // Closes the port however the job is left, before the final message is posted.
         struct TPortCloser {
@@ -67,6 +81,7 @@ void TCommThread::Execute() {
             ~TPortCloser() { worker.closePort(); }
         } closer{*this};
         resetProgress();
+        observePhase(TRunPhase::Waking);
         sendCmd(false, kWakeCommand);
         pause(kWakePause);
         sendCmd(false, kWakeCommand);
@@ -87,30 +102,41 @@ void TCommThread::doCmd() {}
 bool TCommThread::sendCmd(bool awaitReply, std::uint8_t cmd, std::uint8_t p1, std::uint8_t p2,
                           std::uint8_t p3, std::uint8_t p4, std::uint8_t p5, std::uint8_t p6) {
     FTxBuffer = buildCommandFrame(cmd, p1, p2, p3, p4, p5, p6);
-    for (int triesLeft = kFrameTries;;) {
+    for (FTryNumber = 1;; ++FTryNumber) {
         if (gCancel.load(std::memory_order_relaxed)) {
             throw EZel(kErrCancelled);
         }
         if (transferFrame(awaitReply)) {
             return true;
         }
-        if (--triesLeft == 0) {
+        if (FTryNumber == kFrameTries) {
             throw EZel(kErrNoReply);
         }
         pause(kTryPause);
     }
 }
 
+EZel TCommThread::portFailure(std::int32_t code, const char* call) const {
+    if (TRunObserver* observer = runObserver()) {
+        observer->portFailed(lastPortFault());
+    }
+    return call != nullptr ? EZel(code, call) : EZel(code);
+}
+
 bool TCommThread::transferFrame(bool awaitReply) {
     if (!clearPortErrors(FhPort)) {
-        throw EZel(kErrPortIo, "ClearCommError");
+        throw portFailure(kErrPortIo, "ClearCommError");
     }
     if (!purgePort(FhPort)) {
-        throw EZel(kErrPortIo, "PurgeComm");
+        throw portFailure(kErrPortIo, "PurgeComm");
     }
     std::size_t written = 0;
     if (!writePort(FhPort, FTxBuffer.data(), FTxBuffer.size(), written)) {
-        throw EZel(kErrPortIo, "WriteFile");
+        throw portFailure(kErrPortIo, "WriteFile");
+    }
+    TRunObserver* observer = runObserver();
+    if (observer != nullptr) {
+        observer->frameSent(FTxBuffer, written, FTryNumber, awaitReply);
     }
     if (written < FTxBuffer.size()) {
         return false;
@@ -120,9 +146,13 @@ bool TCommThread::transferFrame(bool awaitReply) {
     }
     std::size_t received = 0;
     if (!readPort(FhPort, FRxBuffer.data(), FRxBuffer.size(), received)) {
-        throw EZel(kErrPortIo, "ReadFile");
+        throw portFailure(kErrPortIo, "ReadFile");
     }
-    switch (checkReply(FRxBuffer.data(), received)) {
+    const TReplyCheck check = checkReply(FRxBuffer.data(), received);
+    if (observer != nullptr) {
+        observer->replyReceived(FRxBuffer.data(), received, FTryNumber, verdictOf(check, received));
+    }
+    switch (check) {
     case TReplyCheck::NoValidReply:
         return false;
     case TReplyCheck::DeviceException:
@@ -166,5 +196,20 @@ void TCommThread::postStatus(std::int32_t code, std::int32_t value) const {
 }
 
 void TCommThread::pause(std::chrono::milliseconds duration) {
+    if (TRunObserver* observer = runObserver()) {
+        observer->paused(duration);
+    }
     std::this_thread::sleep_for(duration);
+}
+
+void TCommThread::observePhase(TRunPhase phase) {
+    if (TRunObserver* observer = runObserver()) {
+        observer->phaseStarted(phase);
+    }
+}
+
+void TCommThread::observeLineAttempt(int line, int lines, int attempt) {
+    if (TRunObserver* observer = runObserver()) {
+        observer->lineAttempt(line, lines, attempt);
+    }
 }

@@ -4,7 +4,9 @@
 
 #include "comm/frame.h"
 #include "comm/message_post.h"
+#include "comm/run_observer.h"
 #include "comm/serial_port.h"
+#include "comm/uExceptions1V0.h"
 
 #include <atomic>
 #include <chrono>
@@ -52,7 +54,11 @@ protected:
     void resetProgress();
     void closePort();
     void postStatus(std::int32_t code, std::int32_t value) const;
-    static void pause(std::chrono::milliseconds duration);
+    // Sleeps; a cancel takes effect at the next frame after it.
+    void pause(std::chrono::milliseconds duration);
+    // Tell the process-wide run observer, if one is set, what the run is doing.
+    void observePhase(TRunPhase phase);
+    void observeLineAttempt(int line, int lines, int attempt);
 
     TCmd FCmd;
     TFrame FTxBuffer{};
@@ -61,6 +67,12 @@ protected:
     std::string FsPort;
     TPortHandle FhPort = kInvalidPortHandle;
     std::int32_t FnProgres = 0;
+
+private:
+    // EZel `code` for a failed port call, after the observer has heard the system's reason.
+    EZel portFailure(std::int32_t code, const char* call) const;
+
+    int FTryNumber = 0; // the try of the exchange under way, from 1
 };
 
 // The class reference by which a window creates its workers: constructs, does not start.

@@ -293,13 +293,16 @@ void TfrmMain::handle(const std::function<void()>& handler) {
     });
 }
 
-bool TfrmMain::confirm(const char* question) {
+bool TfrmMain::confirm(const char* question, bool safeDefault) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), displayText(question),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setObjectName(QStringLiteral("ConfirmBox"));
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Yes"));
     box.button(QMessageBox::No)->setText(QStringLiteral("No"));
     box.setEscapeButton(QMessageBox::No);
+    if (safeDefault) {
+        box.setDefaultButton(QMessageBox::No);
+    }
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -356,7 +359,8 @@ bool TfrmMain::FormCloseQuery() {
     if (!running()) {
         return true;
     }
-    return confirm(kQuestionClose);
+    // Enter must not abandon a running update.
+    return confirm(kQuestionClose, true);
 }
 
 void TfrmMain::ApplicationEvents1Idle() {

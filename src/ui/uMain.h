@@ -109,7 +109,8 @@ private:
     static TPortList ports();
     TPortSelector portSelector() const;
     void applyPortEntries(const TPortSelector& selector);
-    bool confirm(const char* question);
+    // Asks a confirmation question; `safeDefault` makes "No" the button that Enter presses.
+    bool confirm(const char* question, bool safeDefault = false);
     // Runs a handler with every exception kept inside; a run whose worker never started (the
     // thread could not be created) goes back to idle.
     void handle(const std::function<void()>& handler);

@@ -86,6 +86,7 @@ void TSDCommThread::doCmd() {
     const auto post = [this](std::int32_t code, std::int32_t value) { postStatus(code, value); };
 
     // Identification.
+    observePhase(TRunPhase::Identifying);
     sendCmd(true, kIdentifyCommand, 0, 0, 0, 0, 0, 0);
     const std::uint16_t loggerClass = bytesToWord(FRxBuffer[2], FRxBuffer[3]);
     const std::uint16_t loggerVersion = bytesToWord(FRxBuffer[4], FRxBuffer[5]);
@@ -94,6 +95,7 @@ void TSDCommThread::doCmd() {
     sd.path = relayPathFor(loggerClass, loggerVersion);
 
     // Readiness probe and the sub-commands that precede every update.
+    observePhase(TRunPhase::ReachingController);
     if (sd.sdRelay(0, 0, 0, 0, 0)[0] & 0xE0) {
         throw EZel(kErrNotReady);
     }
@@ -154,6 +156,8 @@ void TSDCommThread::doCmd() {
         throw EZel(kErrLastLine);
     }
     post(kStatusUpdate, static_cast<std::int32_t>(FCmd));
+    // From the begin command on, the module holds a partial image until the end command.
+    observePhase(TRunPhase::WritingLines);
     if (const std::uint8_t status = sd.sdCommand(kSdBeginCommand); status != 0) {
         post(kStatusSdTxError, kPhaseStart + status);
         throw EZel(kErrSdAnswer);
@@ -170,6 +174,7 @@ void TSDCommThread::doCmd() {
             if (attempt > kLineAttempts) {
                 throw EZel(kErrRepeatProgramming);
             }
+            observeLineAttempt(i, lastLine, attempt);
             if (attempt > 1) {
                 // The read-back of the previous attempt overwrote the record.
                 HexLine = line;
@@ -210,6 +215,7 @@ void TSDCommThread::doCmd() {
     }
 
     // End of programming, then restart the module.
+    observePhase(TRunPhase::Finishing);
     for (int tries = 1;; ++tries) {
         if (tries > kEndTries) {
             throw EZel(kErrRepeatProgramming);
@@ -221,6 +227,7 @@ void TSDCommThread::doCmd() {
         post(kStatusSdTxError, kPhaseFinish + status);
         pause(500ms);
     }
+    observePhase(TRunPhase::RestartingModule);
     pause(500ms);
     sd.sdRelay(1, 0, 0, 0, 0);
     pause(2000ms);

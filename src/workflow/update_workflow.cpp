@@ -13,6 +13,7 @@ TUpdateWorkflow::TUpdateWorkflow(TWorkflowView& view, TWindowHandle hWindow)
 
 std::optional<std::string> TUpdateWorkflow::prepareRun(const std::string* fileName) {
     FView.clearReport();
+    FRestarts = 0;
     gSelectedImage.store(-1, std::memory_order_relaxed);
     if (fileName != nullptr) {
         std::string failure;
@@ -25,7 +26,7 @@ std::optional<std::string> TUpdateWorkflow::prepareRun(const std::string* fileNa
     return std::nullopt;
 }
 
-void TUpdateWorkflow::startWorker(TCmd cmd) {
+void TUpdateWorkflow::startWorker(TCmd cmd, bool keepCancel) {
     const std::string text = startText(FView.portText());
     FView.addReportLine(text);
     FView.setStatusText(text);
@@ -34,7 +35,12 @@ void TUpdateWorkflow::startWorker(TCmd cmd) {
     FView.setRunning(true);
     FRunning = true;
     FEndedWith.reset();
-    gCancel = false;
+    // Set before the worker exists, so its first exchange sees it. A standing cancel is
+    // looked at after the write: one that arrives meanwhile sets gCancel itself.
+    gCancel = keepCancel && gCancel;
+    if (FView.cancelRequested()) {
+        gCancel = true;
+    }
     try {
         const TWorkerClass workerClass = gWorkerClass.load(std::memory_order_relaxed);
         if (workerClass == nullptr) {
@@ -70,6 +76,12 @@ bool TUpdateWorkflow::mayRestart() {
     return true;
 }
 
+void TUpdateWorkflow::restart(TCmd cmd, bool keepCancel) {
+    ++FRestarts;
+    FView.restarting();
+    startWorker(cmd, keepCancel);
+}
+
 void TUpdateWorkflow::WMStatus(std::int32_t code, std::int32_t value) {
     const std::optional<std::string> text = statusText(code, value, FView.portText());
     switch (code) {
@@ -102,12 +114,9 @@ void TUpdateWorkflow::WMStatus(std::int32_t code, std::int32_t value) {
             FEndedWith = TStatusMessage{code, value};
             return;
         }
-        const bool pendingCancel = gCancel;
         FView.pauseFrontEnd(kRepeatPause);
-        startWorker(static_cast<TCmd>(value & 0xFF));
-        // A cancel pressed while the last run failed must stop the new one too. The new worker
-        // first reads the flag at its first exchange, after it has opened the port.
-        gCancel = pendingCancel;
+        // A cancel pressed while the last run failed must stop the new one too.
+        restart(static_cast<TCmd>(value & 0xFF), true);
         return;
     }
     case kStatusProgrammingError:
@@ -155,7 +164,7 @@ void TUpdateWorkflow::handleFailure(std::int32_t errorCode) {
         FView.setStatusText(text);
         if (mayRestart()) {
             FEndedWith.reset();
-            startWorker(TCmd::tCMD0);
+            restart(TCmd::tCMD0, false);
         }
         return;
     default:

@@ -29,6 +29,11 @@ public:
     virtual bool readInfoOnlyChecked() const = 0;
     // Blocks the front end's thread (the pause before a restart after status 13).
     virtual void pauseFrontEnd(std::chrono::milliseconds duration) = 0;
+    // A cancel that no start may clear (the headless updater's signals); the window's Cancel
+    // button only sets gCancel.
+    virtual bool cancelRequested() const { return false; }
+    // An automatic restart is about to start a new worker.
+    virtual void restarting() {}
 };
 
 class TUpdateWorkflow {
@@ -40,7 +45,9 @@ public:
     // loads the description file as image 0 first; returns the reason when that fails (then
     // nothing should start: the report is cleared and the image choice is reset).
     std::optional<std::string> prepareRun(const std::string* fileName = nullptr);
-    void startWorker(TCmd cmd);
+    // With `keepCancel` a pending cancel stays set for the new worker (the restart after
+    // status 13); otherwise the start clears it, unless the view holds a standing cancel.
+    void startWorker(TCmd cmd, bool keepCancel = false);
     void finishRun();
     // Handles one status message of the worker.
     void WMStatus(std::int32_t code, std::int32_t value);
@@ -53,6 +60,8 @@ public:
     void setRestartLimit(std::optional<int> limit) { FRestartsLeft = limit; }
     // The message that ended the last run (0, 10, or 13 when no restart was allowed).
     std::optional<TStatusMessage> endedWith() const { return FEndedWith; }
+    // Automatic restarts since the last prepareRun.
+    int restarts() const { return FRestarts; }
 
     static constexpr std::chrono::milliseconds kRepeatPause{1500};
 
@@ -60,11 +69,13 @@ private:
     void fullReport(const std::string& text);
     void handleFailure(std::int32_t errorCode);
     bool mayRestart();
+    void restart(TCmd cmd, bool keepCancel);
 
     TWorkflowView& FView;
     TWindowHandle FhWindow;
     std::string FPort;
     bool FRunning = false;
     std::optional<int> FRestartsLeft;
+    int FRestarts = 0;
     std::optional<TStatusMessage> FEndedWith;
 };

@@ -1,3 +1,4 @@
+#include "comm/port_fault.h"
 #include "comm/serial_port.h"
 #include "support/pty_pair.h"
 
@@ -115,6 +116,12 @@ TEST_F(SerialPortTest, SecondOpenIsRefusedUntilTheFirstCloses) {
         ASSERT_NE(first.handle, kInvalidPortHandle);
         TOpenPort second(pty.slavePath());
         EXPECT_EQ(second.handle, kInvalidPortHandle);
+        EXPECT_EQ(lastPortFault().kind, TPortFaultKind::InUse);
+        EXPECT_EQ(lastPortFault().call, "flock");
+        // The flock's owner, from /proc/locks: this process.
+        EXPECT_NE(lastPortFault().holder.find("(PID " + std::to_string(getpid()) + ")"),
+                  std::string::npos)
+            << lastPortFault().holder;
     }
     TOpenPort again(pty.slavePath());
     EXPECT_NE(again.handle, kInvalidPortHandle);
@@ -136,6 +143,7 @@ TEST_F(SerialPortTest, HungUpLineFailsTheRead) {
     std::uint8_t buf[8];
     std::size_t received = 0;
     EXPECT_FALSE(readPort(port.handle, buf, 8, received));
+    EXPECT_EQ(lastPortFault().kind, TPortFaultKind::DeviceGone);
 }
 
 TEST(SerialPortNames, BadNamesGiveTheInvalidHandle) {
@@ -144,16 +152,28 @@ TEST(SerialPortNames, BadNamesGiveTheInvalidHandle) {
     const std::string dir = dirTemplate;
     const std::string file = dir + "/regular";
     close(open(file.c_str(), O_CREAT | O_WRONLY, 0600));
-    const std::string names[] = {
-        "",          std::string(5000, 'A'), "ttyDOESNOTEXIST9", "/dev/does/not/exist", file, dir,
-        "/dev/null", // a device, but not a terminal
+    // The reason the serial layer keeps for each (lastPortFault), besides the invalid handle.
+    const struct {
+        std::string name;
+        TPortFaultKind kind;
+        const char* fileType;
+    } cases[] = {
+        {"", TPortFaultKind::NoSuchPort, ""},
+        {std::string(5000, 'A'), TPortFaultKind::Other, ""}, // name too long
+        {"ttyDOESNOTEXIST9", TPortFaultKind::NoSuchPort, ""},
+        {"/dev/does/not/exist", TPortFaultKind::NoSuchPort, ""},
+        {file, TPortFaultKind::NotASerialPort, "a regular file"},
+        {dir, TPortFaultKind::NotASerialPort, "a directory"},
+        {"/dev/null", TPortFaultKind::NotASerialPort, "a device that is not a terminal"},
     };
-    for (const auto& name : names) {
+    for (const auto& c : cases) {
         const auto start = Clock::now();
-        const TPortHandle h = openComPort(name, kLoggerBaudRate);
-        EXPECT_EQ(h, kInvalidPortHandle) << name.substr(0, 40);
+        const TPortHandle h = openComPort(c.name, kLoggerBaudRate);
+        EXPECT_EQ(h, kInvalidPortHandle) << c.name.substr(0, 40);
+        EXPECT_EQ(lastPortFault().kind, c.kind) << c.name.substr(0, 40);
+        EXPECT_EQ(lastPortFault().fileType, c.fileType) << c.name.substr(0, 40);
         closeComPort(h);
-        EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << name.substr(0, 40);
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << c.name.substr(0, 40);
     }
     unlink(file.c_str());
     rmdir(dir.c_str());

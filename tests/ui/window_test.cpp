@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -306,6 +307,12 @@ void WindowTest::closeWhileRunning() {
     typePort(*main, q(sim.slavePath()));
 
     TModalClicker clicker({{QStringLiteral("No")}, {QStringLiteral("Yes")}});
+    QStringList defaultButtons;
+    clicker.onAnswer = [&](QWidget* window) {
+        if (auto* box = qobject_cast<QMessageBox*>(window)) {
+            defaultButtons << (box->defaultButton() ? box->defaultButton()->text() : QString());
+        }
+    };
     QTest::mouseClick(main->btnProg, Qt::LeftButton);
     QVERIFY(main->running());
     // The running state.
@@ -334,6 +341,8 @@ void WindowTest::closeWhileRunning() {
     QVERIFY(waitFor([&] { return !main->isVisible(); }, 5s));
     QCOMPARE(clicker.seen().size(), 2u);
     QCOMPARE(clicker.seen()[1].text, kQuestionClose);
+    // Enter answers "No": a running update is never abandoned by a stray key.
+    QCOMPARE(defaultButtons, QStringList({QStringLiteral("No"), QStringLiteral("No")}));
     QVERIFY(TCommThread::liveWorkers() > 0);
     main.reset(); // the worker's messages go nowhere from now on
 }

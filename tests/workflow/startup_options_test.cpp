@@ -65,3 +65,30 @@ TEST(ApplyStartupOptions, ModesAndOptions) {
 }
 
 } // namespace
+
+// Every argument that changes nothing is named once; the ones that act are not.
+TEST(StartupOptionWarnings, NameWhatChangesNothing) {
+    struct Case {
+        const char* what;
+        bool internalMode;
+        Args args;
+        std::vector<std::string> warned; // the arguments warned about, in order
+    } const cases[] = {
+        {"all effective, internal mode", true, {"prog", "cc:-", "mf:+", "f:+"}, {}},
+        {"MF:- counts as mf:", false, {"prog", "MF:-"}, {}},
+        {"unknown key", false, {"prog", "xx:y"}, {"xx:y"}},
+        {"the key alone matches nothing", false, {"prog", "f:"}, {"f:"}},
+        {"unknown values", true, {"prog", "cc:+", "mf:+x", "f:x"}, {"cc:+", "mf:+x", "f:x"}},
+        {"internal-mode options outside it", false, {"prog", "cc:-", "f:+"}, {"cc:-", "f:+"}},
+        {"an earlier argument decides", false, {"prog", "mf:+", "mf:-"}, {"mf:-"}},
+        {"element 0 is the program path", false, {"xx:y"}, {}},
+    };
+    for (const auto& c : cases) {
+        const auto warnings = startupOptionWarnings(c.internalMode, c.args);
+        ASSERT_EQ(warnings.size(), c.warned.size()) << c.what;
+        for (std::size_t i = 0; i < warnings.size(); ++i) {
+            EXPECT_EQ(warnings[i].rfind("'" + c.warned[i] + "'", 0), 0u)
+                << c.what << ": " << warnings[i];
+        }
+    }
+}

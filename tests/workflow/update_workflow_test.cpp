@@ -3,6 +3,7 @@
 #include "workflow/status_texts.h"
 #include "workflow/update_workflow.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <system_error>
@@ -26,7 +27,15 @@ public:
     bool readInfoOnlyChecked() const override { return false; }
     void pauseFrontEnd(std::chrono::milliseconds d) override {
         events.push_back("pause:" + std::to_string(d.count()));
+        if (onPause) {
+            onPause();
+        }
     }
+    bool cancelRequested() const override { return standingCancel; }
+    void restarting() override { events.push_back("restarting"); }
+
+    std::function<void()> onPause;
+    bool standingCancel = false;
 };
 
 // Workers created by the workflow: their command and the cancel flag at creation. They post to
@@ -136,16 +145,61 @@ TEST_F(UpdateWorkflowTest, RepeatAfterNoReplyKeepsAPendingCancel) {
     view.events.clear();
     workflow.WMStatus(13, 0x103); // the command is the low byte
     const std::string repeat = "Repeat update because communication error!";
-    Events expected = {"S:" + repeat, "R:" + repeat, "pause:1500"};
+    Events expected = {"S:" + repeat, "R:" + repeat, "pause:1500", "restarting"};
     for (const auto& e : startEvents()) {
         expected.push_back(e);
     }
     EXPECT_EQ(view.events, expected);
     ASSERT_EQ(gCreated.size(), 2u);
     EXPECT_EQ(gCreated[1].cmd, TCmd::tCMD_TEST);
-    EXPECT_FALSE(gCreated[1].cancelAtCreation); // cleared by the start as always...
-    EXPECT_TRUE(gCancel);                       // ...and put back for the new worker
+    // Set before the new worker exists: no moment in which its first exchange could miss it.
+    EXPECT_TRUE(gCreated[1].cancelAtCreation);
+    EXPECT_TRUE(gCancel);
     EXPECT_TRUE(workflow.running());
+    EXPECT_EQ(workflow.restarts(), 1);
+}
+
+// A cancel must reach the next worker wherever it arrives: during the pause before a restart,
+// or as a standing request of the front end (a signal) across any start.
+TEST_F(UpdateWorkflowTest, CancelArrivingAroundARestartIsCarriedIntoTheNewRun) {
+    struct Case {
+        const char* what;
+        bool cancelDuringPause;
+        bool standingCancel;
+        std::int32_t code, value; // the message that restarts
+        bool cancelAtCreation;
+    } const cases[] = {
+        {"no cancel, after status 13", false, false, 13, 0, false},
+        {"cancel during the pause", true, false, 13, 0, true},
+        {"standing cancel after status 13", false, true, 13, 0, true},
+        {"no cancel, after error 44", false, false, 10, 44, false},
+        {"standing cancel after error 44", false, true, 10, 44, true},
+    };
+    for (const auto& c : cases) {
+        gCreated.clear();
+        gCancel = false;
+        view.standingCancel = false;
+        view.onPause = nullptr;
+        workflow.startWorker(TCmd::tCMD0);
+        if (c.cancelDuringPause) {
+            view.onPause = [] { gCancel = true; };
+        }
+        view.standingCancel = c.standingCancel;
+        workflow.WMStatus(c.code, c.value);
+        ASSERT_EQ(gCreated.size(), 2u) << c.what;
+        EXPECT_EQ(gCreated[1].cancelAtCreation, c.cancelAtCreation) << c.what;
+        EXPECT_EQ(gCancel.load(), c.cancelAtCreation) << c.what;
+        workflow.WMStatus(10, 20); // the new run ends
+        ASSERT_TRUE(TCommThread::waitUntilNoneLive(std::chrono::seconds(10)));
+    }
+    view.onPause = nullptr;
+}
+
+TEST_F(UpdateWorkflowTest, StandingCancelHoldsFromTheFirstStart) {
+    view.standingCancel = true;
+    workflow.startWorker(TCmd::tCMD0);
+    ASSERT_EQ(gCreated.size(), 1u);
+    EXPECT_TRUE(gCreated[0].cancelAtCreation);
 }
 
 TEST_F(UpdateWorkflowTest, RepeatAfterProgrammingErrorStartsAFreshUpdate) {
@@ -154,7 +208,7 @@ TEST_F(UpdateWorkflowTest, RepeatAfterProgrammingErrorStartsAFreshUpdate) {
     view.events.clear();
     workflow.WMStatus(10, 44);
     const std::string repeat = "Repeat because programming error!";
-    Events expected = {"idle", "T:Tarnwell", "beep", "R:" + repeat, "S:" + repeat};
+    Events expected = {"idle", "T:Tarnwell", "beep", "R:" + repeat, "S:" + repeat, "restarting"};
     for (const auto& e : startEvents()) {
         expected.push_back(e);
     }
