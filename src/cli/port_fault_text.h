@@ -3,7 +3,7 @@
 // line each, from the operating system's reason that the serial layer kept.
 
 #include "comm/port_fault.h"
-#include "comm/port_list.h"
+#include "ports/port_list.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 
 #include "cli/cli_view.h"
 #include "cli/port_fault_text.h"
-#include "comm/port_list.h"
+#include "ports/port_list.h"
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
 #include "firmware/uVersion.h"

@@ -2,7 +2,7 @@
 
 #include "firmware/builtin_image.h"
 #include "firmware/text_file.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 
 #include <algorithm>
 #include <array>

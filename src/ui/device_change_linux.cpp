@@ -1,50 +1,39 @@
 // Linux: ports come and go as tty devices; a udev monitor reports them on a socket that the
-// event loop watches.
-#include "comm/port_monitor.h"
+// event loop watches. The window's native messages carry no device changes here.
+#include "ports/port_monitor.h"
 #include "ui/device_change_source.h"
-#include "ui/uMain.h"
 
 #include <QSocketNotifier>
 
-namespace {
+struct TDeviceChangeSource::TImpl {
+    TPortMonitor monitor;
+    std::unique_ptr<QSocketNotifier> notifier;
+    std::function<void(bool)> onDeviceChange;
 
-class TUdevDeviceChanges : public TDeviceChangeSource {
-public:
-    TUdevDeviceChanges(QObject* owner, std::function<void(bool)> onDeviceChange)
-        : FOnDeviceChange(std::move(onDeviceChange)) {
-        if (!FMonitor.isOpen()) {
-            return;
-        }
-        FNotifier = std::make_unique<QSocketNotifier>(FMonitor.fd(), QSocketNotifier::Read);
-        QObject::connect(FNotifier.get(), &QSocketNotifier::activated, owner,
-                         [this] { readPending(); });
-    }
-
-private:
     void readPending() {
         // Every pending event, each through the window's rules.
-        while (const std::optional<TPortEvent> event = FMonitor.readEvent()) {
-            FOnDeviceChange(isPortDeviceChange(*event));
+        while (const std::optional<TPortEvent> event = monitor.readEvent()) {
+            onDeviceChange(isPortDeviceChange(*event));
         }
     }
-
-    TPortMonitor FMonitor;
-    std::unique_ptr<QSocketNotifier> FNotifier;
-    std::function<void(bool)> FOnDeviceChange;
 };
 
-} // namespace
-
-std::unique_ptr<TDeviceChangeSource>
-createDeviceChangeSource(QObject* owner, std::function<void(bool isPortChange)> onDeviceChange) {
+TDeviceChangeSource::TDeviceChangeSource(QObject* owner,
+                                         std::function<void(bool)> onDeviceChange) {
     try {
-        return std::make_unique<TUdevDeviceChanges>(owner, std::move(onDeviceChange));
+        FImpl = std::make_unique<TImpl>();
+        FImpl->onDeviceChange = std::move(onDeviceChange);
+        if (FImpl->monitor.isOpen()) {
+            FImpl->notifier =
+                std::make_unique<QSocketNotifier>(FImpl->monitor.fd(), QSocketNotifier::Read);
+            QObject::connect(FImpl->notifier.get(), &QSocketNotifier::activated, owner,
+                             [impl = FImpl.get()] { impl->readPending(); });
+        }
     } catch (...) {
-        return std::make_unique<TDeviceChangeSource>();
+        FImpl.reset(); // no monitor: nothing is reported
     }
 }
 
-// The window's native messages carry no device changes here.
-bool TfrmMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-    return QMainWindow::nativeEvent(eventType, message, result);
-}
+TDeviceChangeSource::~TDeviceChangeSource() = default;
+
+void TDeviceChangeSource::nativeEvent(const QByteArray&, void*) {}

@@ -1,7 +1,10 @@
 #pragma once
-// Notices the arrival and removal of serial ports and tells the main window, which then
-// follows its WMDeviceChange rules. Linux: a udev monitor on a socket notifier; Windows: the
-// window's native WM_DEVICECHANGE (TfrmMain::nativeEvent), so nothing to set up there.
+// Notices the arrival and removal of serial ports and hands every device event to the main
+// window, which follows its WMDeviceChange rules (ports/device_change.h). One implementation
+// per OS: Linux watches a udev monitor with a socket notifier; Windows reads the
+// WM_DEVICECHANGE message that every top-level window receives without registering.
+
+#include <QByteArray>
 
 #include <functional>
 #include <memory>
@@ -10,11 +13,18 @@ class QObject;
 
 class TDeviceChangeSource {
 public:
-    virtual ~TDeviceChangeSource() = default;
-};
+    // `onDeviceChange` runs on the main thread for every device event, told whether it is the
+    // arrival or removal of a serial port. Never throws: a monitor that cannot be opened
+    // reports nothing.
+    TDeviceChangeSource(QObject* owner, std::function<void(bool isPortChange)> onDeviceChange);
+    ~TDeviceChangeSource();
+    TDeviceChangeSource(const TDeviceChangeSource&) = delete;
+    TDeviceChangeSource& operator=(const TDeviceChangeSource&) = delete;
 
-// `onDeviceChange` runs on the main thread for every device event the source notices, told
-// whether it is the arrival or removal of a serial port. Never throws: a platform without a
-// monitor, or a monitor that cannot be opened, gives a source that reports nothing.
-std::unique_ptr<TDeviceChangeSource>
-createDeviceChangeSource(QObject* owner, std::function<void(bool isPortChange)> onDeviceChange);
+    // A native message of the main window (the arguments of QWidget::nativeEvent).
+    void nativeEvent(const QByteArray& eventType, void* message);
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> FImpl;
+};

@@ -1,24 +1,26 @@
 // Windows: every top-level window receives WM_DEVICECHANGE for ports that arrive or are
 // removed; no registration for notifications is made, so there is nothing to watch.
+#include "ports/device_change.h"
 #include "ui/device_change_source.h"
-#include "ui/uMain.h"
-#include "ui/ui_support.h"
 
 #include <windows.h>
 
-std::unique_ptr<TDeviceChangeSource> createDeviceChangeSource(QObject*, std::function<void(bool)>) {
-    return std::make_unique<TDeviceChangeSource>();
-}
+struct TDeviceChangeSource::TImpl {
+    std::function<void(bool)> onDeviceChange;
+};
 
-bool TfrmMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-    if (eventType == "windows_generic_MSG" && message != nullptr) {
-        const MSG* msg = static_cast<const MSG*>(message);
-        if (msg->message == kWmDeviceChange) {
-            const bool isPortChange = isPortDeviceChange(static_cast<std::uintptr_t>(msg->wParam),
-                                                         static_cast<std::intptr_t>(msg->lParam));
-            guarded(this, [&] { WMDeviceChange(isPortChange); });
-        }
+TDeviceChangeSource::TDeviceChangeSource(QObject*, std::function<void(bool)> onDeviceChange)
+    : FImpl(std::make_unique<TImpl>(TImpl{std::move(onDeviceChange)})) {}
+
+TDeviceChangeSource::~TDeviceChangeSource() = default;
+
+void TDeviceChangeSource::nativeEvent(const QByteArray& eventType, void* message) {
+    if (eventType != "windows_generic_MSG" || message == nullptr) {
+        return;
     }
-    // The toolkit's own handling runs as well.
-    return QMainWindow::nativeEvent(eventType, message, result);
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (msg->message == kWmDeviceChange) {
+        FImpl->onDeviceChange(isPortDeviceChange(static_cast<std::uintptr_t>(msg->wParam),
+                                                 static_cast<std::intptr_t>(msg->lParam)));
+    }
 }

@@ -6,7 +6,7 @@
 #include "ui/uMessage.h"
 #include "ui/uProtocol.h"
 #include "update/uSDCommThread.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 
 #include <QApplication>
 

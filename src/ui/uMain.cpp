@@ -1,15 +1,15 @@
 #include "ui/uMain.h"
 
-#include "comm/device_change.h"
-#include "comm/port_list.h"
+#include "ports/device_change.h"
+#include "ports/port_list.h"
 #include "firmware/uFWVersions.h"
-#include "settings/internal_switch.h"
+#include "internal_mode/internal_switch.h"
 #include "ui/device_change_source.h"
 #include "ui/uInfo.h"
 #include "ui/uMessage.h"
 #include "ui/uProtocol.h"
 #include "ui/ui_support.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 #include "workflow/startup_options.h"
 #include "workflow/status_texts.h"
 
@@ -82,7 +82,7 @@ TfrmMain::TfrmMain(std::vector<std::string> args, QWidget* parent)
         createComponents();
         FormCreate();
     });
-    FDeviceChanges = createDeviceChangeSource(
+    FDeviceChanges = std::make_unique<TDeviceChangeSource>(
         this, [this](bool isPortChange) { guarded(this, [&] { WMDeviceChange(isPortChange); }); });
     // The first idle moment: the first turn of the event loop after start.
     QTimer::singleShot(0, this, [this] { guarded(this, [this] { ApplicationEvents1Idle(); }); });
@@ -552,4 +552,12 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
     } else {
         e->ignore();
     }
+}
+
+bool TfrmMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    if (FDeviceChanges) {
+        FDeviceChanges->nativeEvent(eventType, message); // Windows: WM_DEVICECHANGE
+    }
+    // The toolkit's own handling runs as well.
+    return QMainWindow::nativeEvent(eventType, message, result);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the operator's control surface and the owner of the update workflow.
 
-#include "comm/device_change.h"
+#include "ports/device_change.h"
 #include "ui/qt_message_target.h"
 #include "workflow/update_workflow.h"
 

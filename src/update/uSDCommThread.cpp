@@ -4,7 +4,7 @@
 #include "firmware/uFWVersions.h"
 #include "firmware/uVersion.h"
 #include "update/hex_line.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 
 #include <algorithm>
 #include <string>

@@ -1,7 +1,7 @@
 #include "workflow/overview_rows.h"
 
 #include "firmware/uFWVersions.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 #include "workflow/status_texts.h"
 
 TOverviewRow overviewRow(const TBl3FileHeader& h) {

@@ -1,6 +1,6 @@
 #include "workflow/startup_options.h"
 
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
 #include "firmware/uVersion.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 #include "workflow/text_format.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 #include "workflow/status_texts.h"
 
 #include <algorithm>

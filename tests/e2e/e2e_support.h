@@ -7,7 +7,7 @@
 #include "sim/sim_server.h"
 #include "support/test_worker.h"
 #include "update/uSDCommThread.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -5,7 +5,7 @@
 #include "ui/program.h"
 #include "ui/uProtocol.h"
 #include "update/uSDCommThread.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -8,7 +8,7 @@
 #include "sim/sim_options.h"
 #include "sim/sim_server.h"
 #include "ui/uProtocol.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 #include "workflow/status_texts.h"
 
 #include <QApplication>

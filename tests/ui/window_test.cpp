@@ -2,7 +2,7 @@
 // "Update", closing, the report and message windows' placement, the overview and the port list.
 #include "ui_test_support.h"
 
-#include "comm/port_list.h"
+#include "ports/port_list.h"
 #include "comm/uCommThread.h"
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
@@ -12,7 +12,7 @@
 #include "ui/uMessage.h"
 #include "ui/uProtocol.h"
 #include "ui/ui_support.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 #include "workflow/report_line.h"
 #include "workflow/status_texts.h"
 

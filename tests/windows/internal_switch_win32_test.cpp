@@ -1,6 +1,6 @@
 // The switch of internal mode as the Windows build without Qt reads it: the registry value
 // HKCU\Software\Quorvane\Zel\intern, on only for a REG_DWORD of 2483.
-#include "settings/internal_switch.h"
+#include "internal_mode/internal_switch.h"
 #include "windows/scratch_registry.h"
 
 #include <gtest/gtest.h>

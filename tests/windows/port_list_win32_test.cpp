@@ -2,7 +2,7 @@
 // with HKEY_LOCAL_MACHINE redirected to a scratch key. The values of each case are written in
 // the order of their names: wine enumerates values by name, Windows in the order of creation,
 // so both give the same registry order here.
-#include "comm/port_list.h"
+#include "ports/port_list.h"
 #include "windows/scratch_registry.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "firmware/uFWVersions.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 #include "workflow/overview_rows.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 #include "workflow/startup_options.h"
 
 #include <gtest/gtest.h>

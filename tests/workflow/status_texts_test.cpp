@@ -1,7 +1,7 @@
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
 #include "firmware/uVersion.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 #include "workflow/report_line.h"
 #include "workflow/status_texts.h"
 

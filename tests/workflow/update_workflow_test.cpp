@@ -1,5 +1,5 @@
 #include "comm/uExceptions1V0.h"
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 #include "workflow/status_texts.h"
 #include "workflow/update_workflow.h"
 

@@ -1,5 +1,5 @@
 // The platform-neutral part of the port list: the filter over the registry's serial-port map.
-#include "comm/port_list.h"
+#include "ports/port_list.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "settings/internal_switch.h"
+#include "internal_mode/internal_switch.h"
 
 #include <QRegularExpression>
 #include <QVariant>

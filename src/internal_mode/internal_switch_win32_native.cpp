@@ -2,7 +2,7 @@
 // Qt (the headless updater): HKCU\Software\Quorvane\Zel, value "intern". Only a REG_DWORD
 // counts, and only with the value 2483; a text, a QWORD, a missing value or key leave it off.
 #include "comm/reg_key_win32.h"
-#include "settings/internal_switch.h"
+#include "internal_mode/internal_switch.h"
 
 bool readInternalSwitch() {
     const TRegKey key(HKEY_CURRENT_USER, L"Software\\Quorvane\\Zel", KEY_QUERY_VALUE);

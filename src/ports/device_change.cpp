@@ -1,5 +1,5 @@
 // The rules of WMDeviceChange, free of any window toolkit.
-#include "comm/device_change.h"
+#include "ports/device_change.h"
 
 #include <cstddef>
 #include <cstring>

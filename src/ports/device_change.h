@@ -3,7 +3,7 @@
 // selector (cbxPort) becomes when one arrives. The window only applies the outcome, so the
 // same rules serve Windows (WM_DEVICECHANGE) and Linux (a udev monitor on subsystem tty).
 
-#include "comm/port_list.h"
+#include "ports/port_list.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 // The rules of WMDeviceChange: which events count, and what the port selector becomes.
-#include "comm/device_change.h"
-#include "comm/port_monitor.h"
+#include "ports/device_change.h"
+#include "ports/port_monitor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #pragma once
-// Notices tty devices that arrive or are removed (Linux: a libudev monitor on subsystem tty).
-// The monitor's descriptor becomes readable when events are pending; a window watches it (for
-// instance with a socket notifier) and then calls readEvent() until it gives nothing, feeding
-// each event to the WMDeviceChange rules (device_change.h). Windows has no such monitor: the
-// window receives WM_DEVICECHANGE itself, so there the monitor never opens.
+// Linux: notices tty devices that arrive or are removed, with a libudev monitor on subsystem
+// tty. The monitor's descriptor becomes readable when events are pending; a window watches it
+// (for instance with a socket notifier) and then calls readEvent() until it gives nothing,
+// feeding each event to the WMDeviceChange rules (device_change.h). Windows needs no monitor:
+// the window receives WM_DEVICECHANGE itself.
 
-#include "comm/device_change.h"
+#include "ports/device_change.h"
 
 #include <memory>
 #include <optional>

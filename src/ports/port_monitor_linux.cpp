@@ -1,5 +1,5 @@
 // Linux port monitor: udev's netlink events for subsystem tty, add and remove.
-#include "comm/port_monitor.h"
+#include "ports/port_monitor.h"
 
 #include <libudev.h>
 

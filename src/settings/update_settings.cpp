@@ -1,4 +1,4 @@
-#include "update/update_settings.h"
+#include "settings/update_settings.h"
 
 std::atomic<std::int32_t> gSelectedImage{-1};
 std::atomic<bool> gCheckClass{true};

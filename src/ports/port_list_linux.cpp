@@ -1,7 +1,7 @@
 // Linux port list: the tty devices ttyUSBn whose USB serial driver is ftdi_sio, the driver of
 // the same USB virtual COM port chips, ordered by the tty index n as the kernel numbers them.
 // The list is read from sysfs: <root>/class/tty/ttyUSBn/device/driver links to the driver.
-#include "comm/port_list.h"
+#include "ports/port_list.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 // The port list: the registry map's filter (pure, so it runs everywhere) and, on Linux, the
 // ttyUSBn devices of a fake sysfs tree laid out as the kernel does.
-#include "comm/port_list.h"
+#include "ports/port_list.h"
 
 #include <gtest/gtest.h>
 
