@@ -9,20 +9,25 @@
 #     the cross compiler's predefined macros, as it would in a Windows build.
 # Nothing is linked. The real targets stay as they are; build `sdu_windows_ui_syntax` only.
 if(NOT MINGW)
-    message(FATAL_ERROR "SDU_WINDOWS_UI_SYNTAX needs the mingw toolchain (cmake/mingw-w64-x86_64.cmake)")
+    message(FATAL_ERROR
+        "SDU_WINDOWS_UI_SYNTAX needs the mingw toolchain (cmake/mingw-w64-x86_64.cmake)")
 endif()
 
 set(SDU_HOST_QT_HEADERS /usr/include/x86_64-linux-gnu/qt6 CACHE PATH "The host's Qt 6 headers")
-set(SDU_HOST_QT_MKSPEC /usr/lib/x86_64-linux-gnu/qt6/mkspecs/win32-g++ CACHE PATH "Qt's win32-g++ mkspec folder")
+set(SDU_HOST_QT_MKSPEC /usr/lib/x86_64-linux-gnu/qt6/mkspecs/win32-g++
+    CACHE PATH "Qt's win32-g++ mkspec folder")
 set(SDU_HOST_QT_MOC /usr/lib/qt6/libexec/moc CACHE FILEPATH "The host's moc")
-foreach(path IN ITEMS ${SDU_HOST_QT_HEADERS}/QtWidgets ${SDU_HOST_QT_MKSPEC}/qplatformdefs.h ${SDU_HOST_QT_MOC})
+foreach(path IN ITEMS ${SDU_HOST_QT_HEADERS}/QtWidgets ${SDU_HOST_QT_MKSPEC}/qplatformdefs.h
+                      ${SDU_HOST_QT_MOC})
     if(NOT EXISTS ${path})
-        message(FATAL_ERROR "${path} is missing: install the Debian packages qt6-base-dev and qt6-base-dev-tools")
+        message(FATAL_ERROR
+            "${path} is missing: install the Debian packages qt6-base-dev and qt6-base-dev-tools")
     endif()
 endforeach()
 
 # The version AUTOMOC asks for, read from moc itself ("moc 6.4.2").
-execute_process(COMMAND ${SDU_HOST_QT_MOC} -v OUTPUT_VARIABLE moc_version COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${SDU_HOST_QT_MOC} -v OUTPUT_VARIABLE moc_version
+                COMMAND_ERROR_IS_FATAL ANY)
 if(NOT moc_version MATCHES "moc ([0-9]+)\\.([0-9]+)")
     message(FATAL_ERROR "Unexpected answer of ${SDU_HOST_QT_MOC} -v: ${moc_version}")
 endif()
@@ -37,7 +42,7 @@ set_target_properties(Qt6::Platform PROPERTIES
     INTERFACE_COMPILE_FEATURES cxx_std_17
     INTERFACE_INCLUDE_DIRECTORIES "${SDU_HOST_QT_MKSPEC};${SDU_HOST_QT_HEADERS}"
     INTERFACE_COMPILE_DEFINITIONS
-        "UNICODE;_UNICODE;WIN32;_ENABLE_EXTENDED_ALIGNED_STORAGE;WIN64;_WIN64;MINGW_HAS_SECURE_API=1"
+        "UNICODE;_UNICODE;WIN32;WIN64;_WIN64;_ENABLE_EXTENDED_ALIGNED_STORAGE;MINGW_HAS_SECURE_API=1"
 )
 # sdu_host_qt_module(<name> <dependencies>...): Qt6::<name> from the headers in Qt<name>/.
 function(sdu_host_qt_module name)
@@ -51,7 +56,8 @@ function(sdu_host_qt_module name)
     )
 endfunction()
 sdu_host_qt_module(Core Qt6::Platform)
-set_property(TARGET Qt6::Core APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS $<$<NOT:$<CONFIG:Debug>>:QT_NO_DEBUG>)
+set_property(TARGET Qt6::Core APPEND PROPERTY
+    INTERFACE_COMPILE_DEFINITIONS $<$<NOT:$<CONFIG:Debug>>:QT_NO_DEBUG>)
 sdu_host_qt_module(Gui Qt6::Core)
 sdu_host_qt_module(Widgets Qt6::Gui)
 sdu_host_qt_module(Test Qt6::Core)
@@ -119,8 +125,8 @@ function(sdu_compile_usage item out)
     set(usage ${item}_windows_syntax_usage)
     if(NOT TARGET ${usage})
         add_library(${usage} INTERFACE)
-        foreach(property IN ITEMS INCLUDE_DIRECTORIES SYSTEM_INCLUDE_DIRECTORIES COMPILE_DEFINITIONS
-                                  COMPILE_OPTIONS COMPILE_FEATURES)
+        foreach(property IN ITEMS INCLUDE_DIRECTORIES SYSTEM_INCLUDE_DIRECTORIES
+                                  COMPILE_DEFINITIONS COMPILE_OPTIONS COMPILE_FEATURES)
             get_target_property(value ${item} INTERFACE_${property})
             if(value)
                 set_property(TARGET ${usage} PROPERTY INTERFACE_${property} "${value}")
@@ -156,8 +162,8 @@ function(sdu_add_syntax_twin target out)
     endforeach()
     set(twin ${target}_windows_syntax)
     add_library(${twin} OBJECT EXCLUDE_FROM_ALL ${paths})
-    foreach(property IN ITEMS INCLUDE_DIRECTORIES COMPILE_DEFINITIONS COMPILE_OPTIONS COMPILE_FEATURES
-                              CXX_STANDARD CXX_EXTENSIONS AUTOMOC)
+    foreach(property IN ITEMS INCLUDE_DIRECTORIES COMPILE_DEFINITIONS COMPILE_OPTIONS
+                              COMPILE_FEATURES CXX_STANDARD CXX_EXTENSIONS AUTOMOC)
         get_target_property(value ${target} ${property})
         if(NOT value STREQUAL "value-NOTFOUND")
             set_property(TARGET ${twin} PROPERTY ${property} "${value}")
@@ -176,7 +182,7 @@ function(sdu_add_windows_ui_syntax)
     set(twins "")
     foreach(target IN LISTS targets)
         get_target_property(type ${target} TYPE)
-        if(type MATCHES "^(STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY|EXECUTABLE)$")
+        if(type MATCHES "^(STATIC|SHARED|MODULE|OBJECT)_LIBRARY$|^EXECUTABLE$")
             sdu_uses_qt(${target} uses)
             if(uses)
                 sdu_add_syntax_twin(${target} twin)
