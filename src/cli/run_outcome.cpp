@@ -6,6 +6,7 @@
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
 #include "firmware/uVersion.h"
+#include "workflow/status_table.h"
 #include "workflow/status_texts.h"
 
 namespace {
@@ -36,9 +37,9 @@ int exitCodeFor(const std::optional<TStatusMessage>& endedWith) {
     case kStatusCompleted:
         return 0;
     case kStatusRepeat:
-        return kErrNoReply;
+        return noReplyExitCode();
     default:
-        return endedWith->value == kErrFatal ? kExitFatal : endedWith->value;
+        return errorRow(endedWith->value).exitCode;
     }
 }
 
@@ -48,20 +49,22 @@ std::vector<std::string> outcomeLines(const TRunOutcome& outcome, const TRunMoni
     const int runs = outcome.restarts + 1;
     const std::string inRuns = counted(runs, "run", "runs");
 
-    const bool portFailed =
-        outcome.endedWith && outcome.endedWith->code == kStatusFailed &&
-        (outcome.endedWith->value == kErrPortNotReady || outcome.endedWith->value == kErrPortIo);
-    if (portFailed) {
+    const auto endedWith = [&](std::int32_t code, std::optional<std::int32_t> value = {}) {
+        return outcome.endedWith && outcome.endedWith->code == code &&
+               (!value || outcome.endedWith->value == *value);
+    };
+    if (endedWith(kStatusFailed, kErrPortNotReady) || endedWith(kStatusFailed, kErrPortIo)) {
         if (const auto fault = monitor.portFault()) {
             const TPortAdvice advice = portAdvice(*fault, outcome.port, getSerialPorts());
             lines.push_back(advice.cause);
             lines.push_back(advice.fix);
         }
     }
-    if (exitCode == kErrNoReply) {
+    // A run that ends with these has used up its restarts.
+    if (endedWith(kStatusRepeat)) {
         lines.push_back("the logger did not answer in " + inRuns +
                         ": check the cable, the port name and the logger's power");
-    } else if (exitCode == kErrRepeatProgramming) {
+    } else if (endedWith(kStatusFailed, kErrRepeatProgramming)) {
         lines.push_back("programming failed in " + inRuns +
                         ": check the cable and the logger's power, then run the update again");
     }

@@ -3,6 +3,7 @@
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
 #include "settings/update_settings.h"
+#include "workflow/status_table.h"
 #include "workflow/status_texts.h"
 
 #include <algorithm>
@@ -59,12 +60,6 @@ void TUpdateWorkflow::finishRun() {
     FView.setApplicationTitle(kIdleTitle);
 }
 
-void TUpdateWorkflow::fullReport(const std::string& text) {
-    FView.addReportLine(text);
-    FView.setStatusText(text);
-    FView.showMessageText(text);
-}
-
 bool TUpdateWorkflow::mayRestart() {
     if (!FRestartsLeft) {
         return true;
@@ -83,32 +78,44 @@ void TUpdateWorkflow::restart(TCmd cmd, bool keepCancel) {
 }
 
 void TUpdateWorkflow::WMStatus(std::int32_t code, std::int32_t value) {
-    const std::optional<std::string> text = statusText(code, value, FView.portText());
-    switch (code) {
-    case kStatusCompleted:
-        FView.setProgress(100);
-        finishRun();
-        FEndedWith = TStatusMessage{code, value};
-        if (text) {
-            fullReport(*text);
-        }
+    const TStatusRow* row = findStatusRow(code);
+    if (row == nullptr) {
+        return; // not a status code of this system
+    }
+    // A failure's text is its error code's, chosen below.
+    const std::optional<std::string> text =
+        row->effect == TRunEffect::Fails ? std::nullopt : row->text(value, FView.portText());
+    switch (row->effect) {
+    case TRunEffect::None:
+        present(row->outputs, text);
         return;
-    case kStatusProgress: {
-        FView.addReportLine(*text);
+    case TRunEffect::Progress: {
+        present(row->outputs, text);
         const int position = std::clamp(value, 0, 100);
         FView.setProgress(position);
         FView.setApplicationTitle(progressTitle(position));
         return;
     }
-    case kStatusFailed:
+    case TRunEffect::Completes:
+        FView.setProgress(100);
+        finishRun();
+        FEndedWith = TStatusMessage{code, value};
+        present(row->outputs, text);
+        return;
+    case TRunEffect::Fails: {
         finishRun();
         FEndedWith = TStatusMessage{code, value};
         FView.beep();
-        handleFailure(value);
+        const TErrorRow& error = errorRow(value);
+        present(error.outputs, error.text(FView.portText()));
+        if (error.restarts && mayRestart()) {
+            FEndedWith.reset();
+            restart(TCmd::tCMD0, false);
+        }
         return;
-    case kStatusRepeat: {
-        FView.setStatusText(*text);
-        FView.addReportLine(*text);
+    }
+    case TRunEffect::Repeats:
+        present(row->outputs, text);
         if (!mayRestart()) {
             finishRun();
             FEndedWith = TStatusMessage{code, value};
@@ -119,56 +126,25 @@ void TUpdateWorkflow::WMStatus(std::int32_t code, std::int32_t value) {
         restart(static_cast<TCmd>(value & 0xFF), true);
         return;
     }
-    case kStatusProgrammingError:
-    case kStatusUpdate:
-    case kStatusFormat:
-        FView.addReportLine(*text);
-        FView.setStatusText(*text);
-        return;
-    case kStatusConversionError:
-    case kStatusSdTxError:
-    case kStatusSdRxError:
-    case kStatusClass:
-    case kStatusVersion:
-    case kStatusPlatform:
-    case kStatusPrint:
-    case kStatusInfo:
-    case kStatusUpdateClass:
-    case kStatusCheck:
-    case kStatusUpdateInfo:
-    case kStatusUnknownRadio:
-    case kStatusBlid:
-    case kStatusShared:
-    case kStatusVectorTable: // no text for values other than 0 and 1
-        if (text) {
-            FView.addReportLine(*text);
-        }
-        return;
-    case kStatusResistor:
-        fullReport(*text);
-        return;
-    default:
-        return; // not a status code of this system
-    }
 }
 
-void TUpdateWorkflow::handleFailure(std::int32_t errorCode) {
-    const std::string text = errorText(errorCode, FView.portText());
-    switch (errorCode) {
-    case kErrConversion:
-        // The report line came with the status 12 that precedes this failure.
-        FView.showMessageText(text);
+void TUpdateWorkflow::present(TOutputs outputs, const std::optional<std::string>& text) {
+    if (!text) {
         return;
-    case kErrRepeatProgramming:
-        FView.addReportLine(text);
-        FView.setStatusText(text);
-        if (mayRestart()) {
-            FEndedWith.reset();
-            restart(TCmd::tCMD0, false);
+    }
+    for (const char output : outputs) {
+        switch (output) {
+        case 'R':
+            FView.addReportLine(*text);
+            break;
+        case 'S':
+            FView.setStatusText(*text);
+            break;
+        case 'M':
+            FView.showMessageText(*text);
+            break;
+        default:
+            break;
         }
-        return;
-    default:
-        fullReport(text);
-        return;
     }
 }

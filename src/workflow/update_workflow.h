@@ -6,6 +6,7 @@
 
 #include "comm/message_post.h"
 #include "comm/uCommThread.h"
+#include "workflow/status_table.h"
 
 #include <chrono>
 #include <optional>
@@ -66,8 +67,8 @@ public:
     static constexpr std::chrono::milliseconds kRepeatPause{1500};
 
 private:
-    void fullReport(const std::string& text);
-    void handleFailure(std::int32_t errorCode);
+    // The text to the outputs `outputs` names, in that order; nothing without a text.
+    void present(TOutputs outputs, const std::optional<std::string>& text);
     bool mayRestart();
     void restart(TCmd cmd, bool keepCancel);
 
