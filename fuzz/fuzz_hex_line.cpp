@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    HexLine.assign(reinterpret_cast<const char*>(data), size);
-    const std::string line = HexLine;
-    if (parseHexLine()) {
-        if (!buildHexLine() || HexLine != line) {
+    const std::string_view line(reinterpret_cast<const char*>(data), size);
+    THexRecord record{};
+    if (parseHexLine(line, record)) {
+        std::string rebuilt;
+        if (!buildHexLine(record, rebuilt) || rebuilt != line) {
             std::abort();
         }
     }

@@ -14,6 +14,7 @@
 #include "settings/update_settings.h"
 #include "workflow/overview_rows.h"
 #include "workflow/startup_options.h"
+#include "workflow/update_question.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -36,17 +37,6 @@ void tell(const std::string& message) {
 int usageError(const std::string& message) {
     tell(message);
     return kExitUsage;
-}
-
-// The question the "Update" button asks, or nothing when it asks none.
-const char* confirmationQuestion() {
-    if (gClearsMeasurements.load(std::memory_order_relaxed)) {
-        return "This update clears all measurements!\r\nDo you really continue ?";
-    }
-    if (gFileMode.load(std::memory_order_relaxed) >= 1) {
-        return nullptr;
-    }
-    return "Do you save your measurements ?\r\nDo you really continue without saving ?";
 }
 
 // True when the operator answered Yes; false (with the reason on stderr) otherwise.
@@ -210,7 +200,7 @@ int run(int argc, char** argv) {
     if (options.file && gFileMode.load(std::memory_order_relaxed) != 2) {
         return usageError("--file is available in internal mode with the option f:+ only");
     }
-    if (!options.file && !confirm(confirmationQuestion(), options.yes)) {
+    if (!options.file && !confirm(updateQuestion(), options.yes)) {
         if (cancelSignalled()) {
             tell("cancelled, nothing sent");
             return kErrCancelled;

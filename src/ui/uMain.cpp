@@ -5,6 +5,7 @@
 #include "firmware/uFWVersions.h"
 #include "internal_mode/internal_switch.h"
 #include "ui/device_change_source.h"
+#include "workflow/update_question.h"
 #include "ui/uInfo.h"
 #include "ui/uMessage.h"
 #include "ui/uProtocol.h"
@@ -45,10 +46,6 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kFileButtonGap = 8;
 
 const char* const kMenuCaption = "Info v2024-12-12";
-const char* const kQuestionClears =
-    "This update clears all measurements!\r\nDo you really continue ?";
-const char* const kQuestionSaved =
-    "Do you save your measurements ?\r\nDo you really continue without saving ?";
 const char* const kQuestionClose =
     "The update is not finished!\r\nDo you really close the program ?";
 
@@ -201,7 +198,7 @@ void TfrmMain::createComponents() {
 
 void TfrmMain::FormCreate() {
     // 1, 2: captions.
-    setWindowTitle(QString::fromLatin1(kIdleTitle));
+    setWindowTitle(QString::fromLatin1(kProgramTitle));
     menInfo->setTitle(QString::fromLatin1(kMenuCaption));
     // 3: the confirmation dialogs carry "Confirm", "Yes" and "No" (see confirm()).
     // 4: the open-file dialog starts in the program's own folder.
@@ -312,13 +309,7 @@ void TfrmMain::btnProgClick() {
     if (running()) {
         return; // a second worker must never start
     }
-    if (gClearsMeasurements.load(std::memory_order_relaxed)) {
-        if (!confirm(kQuestionClears)) {
-            return;
-        }
-    } else if (gFileMode.load(std::memory_order_relaxed) >= 1) {
-        // Internal mode: no question.
-    } else if (!confirm(kQuestionSaved)) {
+    if (const char* question = updateQuestion(); question != nullptr && !confirm(question)) {
         return;
     }
     prepareRun();
@@ -476,7 +467,7 @@ void TfrmMain::showMessageText(const std::string& text) {
         frmMessage->showMsg(text, r.left(), r.top(), r.width(), r.height());
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kIdleTitle), displayText(text),
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), displayText(text),
                     QMessageBox::Ok, this);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();

@@ -1,5 +1,7 @@
 #include "ui/ui_support.h"
 
+#include "workflow/status_texts.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 #include <QWidget>
@@ -62,7 +64,7 @@ int outerHeightOf(QWidget& window) {
 }
 
 void showErrorBox(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tarnwell"), text, QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok,
                     parent);
     box.setObjectName(QStringLiteral("ErrorBox"));
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));

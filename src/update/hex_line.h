@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Room for any Intel HEX record: count, address (2), type, up to 255 data bytes, checksum.
 inline constexpr std::size_t kHexRecordSize = 260;
@@ -27,11 +28,15 @@ bool hexDigitValue(char c, std::uint8_t& value);
 // The upper-case hex digit of the low four bits of `b`.
 char nibbleToHexDigit(std::uint8_t b);
 
-// Reads HexLine into HexRecord. True for a well-formed upper-case record of at most 64 data
+// Reads `line` into `record`. True for a well-formed upper-case record of at most 64 data
 // bytes, exactly 2n + 11 characters long, whose bytes sum to 0 modulo 256. The count is
-// stored before the later checks; after a false result HexRecord is a partial mix and must
+// stored before the later checks; after a false result `record` is a partial mix and must
 // not be used. Never throws.
+bool parseHexLine(std::string_view line, THexRecord& record);
+// Writes `line` from `record`, with the checksum computed afresh (the stored checksum byte is
+// not read). False, with the line ":", when the count byte is above 64. Never throws.
+bool buildHexLine(const THexRecord& record, std::string& line);
+
+// The same on the shared HexLine and HexRecord, as the update uses them.
 bool parseHexLine();
-// Writes HexLine from HexRecord, with the checksum computed afresh (the stored checksum byte
-// is not read). False, with HexLine ":", when the count byte is above 64. Never throws.
 bool buildHexLine();

@@ -16,9 +16,6 @@ using namespace std::chrono_literals;
 using TGroup = std::array<std::uint8_t, 4>;
 
 constexpr std::uint8_t kIdentifyCommand = 1;
-constexpr std::uint8_t kSubSend = 0x0B;
-constexpr std::uint8_t kSubReceive = 0x0A;
-constexpr std::uint8_t kSubGroup = 0x80;
 constexpr int kTransferGroups = 17; // 68 bytes: count, address, type and 64 data bytes
 constexpr std::uint8_t kTransferBytes = 4 * kTransferGroups;
 constexpr std::uint8_t kAnswerBytes = 10;
@@ -66,8 +63,8 @@ private:
 } // namespace
 
 TRelayPath relayPathFor(std::uint16_t loggerClass, std::uint16_t loggerVersion) {
-    constexpr TRelayPath viaCommand2{2, 200};
-    constexpr TRelayPath viaCommand5{5, 20};
+    constexpr TRelayPath viaCommand2{2, 200, {2, {0x80, 0x00, 0x22, 0x11, 0x00, 0x00}}};
+    constexpr TRelayPath viaCommand5{5, 20, {5, {0x02, 0x00, 0xA5, 0x5A, 0x00, 0x00}}};
     switch (loggerClass) {
     case 0x6601:
         return loggerVersion < 0x0600 ? viaCommand5 : viaCommand2;
@@ -96,13 +93,13 @@ void TSDCommThread::doCmd() {
 
     // Readiness probe and the sub-commands that precede every update.
     observePhase(TRunPhase::ReachingController);
-    if (sd.sdRelay(0, 0, 0, 0, 0)[0] & 0xE0) {
+    if (sd.sdRelay(kSubProbe, 0, 0, 0, 0)[0] & 0xE0) {
         throw EZel(kErrNotReady);
     }
-    sd.sdRelay(1, 0, 0, 0, 0);
+    sd.sdRelay(kSubRestart, 0, 0, 0, 0);
     pause(2000ms);
-    sd.sdRelay(3, 0, 0, 0, 0);
-    sd.sdRelay(2, 0, 0, 0, 0);
+    sd.sdRelay(kSubPrepare, 0, 0, 0, 0);
+    sd.sdRelay(kSubConnect, 0, 0, 0, 0);
 
     // Platform and print of the SD controller.
     if (const std::uint8_t status = sd.sdCommand(kSdInfoRequest); status != 0) {
@@ -229,11 +226,9 @@ void TSDCommThread::doCmd() {
     }
     observePhase(TRunPhase::RestartingModule);
     pause(500ms);
-    sd.sdRelay(1, 0, 0, 0, 0);
+    sd.sdRelay(kSubRestart, 0, 0, 0, 0);
     pause(2000ms);
-    if (sd.path.command == 2) {
-        sendCmd(false, 2, 0x80, 0x00, 0x22, 0x11, 0x00, 0x00);
-    } else {
-        sendCmd(false, 5, 0x02, 0x00, 0xA5, 0x5A, 0x00, 0x00);
-    }
+    const TFinalFrame& final = sd.path.finalFrame;
+    sendCmd(false, final.command, final.params[0], final.params[1], final.params[2],
+            final.params[3], final.params[4], final.params[5]);
 }

@@ -1,5 +1,6 @@
 #include "workflow/startup_options.h"
 
+#include "comm/ascii_text.h"
 #include "settings/update_settings.h"
 
 #include <algorithm>
@@ -7,19 +8,6 @@
 namespace {
 
 constexpr std::size_t kMaxValueLength = 1000;
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool startsWithIgnoringCase(const std::string& text, const std::string& key) {
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        if (lowerAscii(text[i]) != lowerAscii(key[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 struct TOptionKey {
     const char* key;
@@ -34,7 +22,7 @@ const TOptionKey kOptionKeys[] = {
 };
 
 bool matchesKey(const std::string& arg, const std::string& key) {
-    return arg.size() > key.size() && startsWithIgnoringCase(arg, key);
+    return arg.size() > key.size() && startsWithIgnoringAsciiCase(arg, key);
 }
 
 } // namespace
@@ -81,7 +69,7 @@ std::string getParamValue(const std::vector<std::string>& args, const std::strin
                           const std::string& defaultValue) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.size() > key.size() && startsWithIgnoringCase(arg, key)) {
+        if (arg.size() > key.size() && startsWithIgnoringAsciiCase(arg, key)) {
             return arg.substr(key.size(), kMaxValueLength);
         }
     }

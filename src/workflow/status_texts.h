@@ -23,4 +23,6 @@ std::string progressTitle(int position);
 std::string firmwareVersionText(std::uint16_t major, std::uint16_t minor);
 std::string bootLoaderText(std::uint16_t bl, std::uint16_t version);
 
-inline constexpr const char* kIdleTitle = "Tarnwell";
+// The program's name: the main window's caption, the application title when idle and the
+// caption of the program's error box.
+inline constexpr const char* kProgramTitle = "Tarnwell";

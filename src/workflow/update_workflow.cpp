@@ -57,7 +57,7 @@ void TUpdateWorkflow::startWorker(TCmd cmd, bool keepCancel) {
 void TUpdateWorkflow::finishRun() {
     FView.setRunning(false);
     FRunning = false;
-    FView.setApplicationTitle(kIdleTitle);
+    FView.setApplicationTitle(kProgramTitle);
 }
 
 bool TUpdateWorkflow::mayRestart() {

@@ -5,6 +5,7 @@
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
 #include "sim/sim_server.h"
+#include "support/program_settings.h"
 #include "support/test_worker.h"
 #include "update/uSDCommThread.h"
 #include "settings/update_settings.h"
@@ -21,19 +22,7 @@ inline void PrintTo(const TStatusMessage& m, std::ostream* os) {
 }
 
 // The update settings as the program starts with them; put back after every test.
-class TSettingsGuard {
-public:
-    TSettingsGuard() { reset(); }
-    ~TSettingsGuard() { reset(); }
-    static void reset() {
-        gSelectedImage = -1;
-        gCheckClass = true;
-        gReadInfoOnly = false;
-        gCancel = false;
-        gImage0Lines.clear();
-        gImage0Header = TBl3FileHeader{};
-    }
-};
+using TSettingsGuard = TProgramSettingsGuard;
 
 inline Messages runUpdate(const std::string& port, TCmd cmd = TCmd::tCMD0) {
     return runWorker(createWorker<TSDCommThread>, cmd, port);

@@ -2,6 +2,7 @@
 
 #include "comm/uCommThread.h"
 #include "firmware/uFWVersions.h"
+#include "support/program_settings.h"
 #include "ui/program.h"
 #include "ui/uProtocol.h"
 #include "update/uSDCommThread.h"
@@ -22,14 +23,7 @@
 #include <QTreeWidget>
 
 void resetProgramState() {
-    gSelectedImage = -1;
-    gCheckClass = true;
-    gReadInfoOnly = false;
-    gFileMode = 0;
-    gClearsMeasurements = false;
-    gCancel = false;
-    gImage0Lines.clear();
-    gImage0Header = TBl3FileHeader{};
+    resetProgramSettings();
     gWorkerClass = createWorker<TSDCommThread>;
     TfrmMain::setPortSource([] { return std::vector<std::string>{}; });
 }

@@ -64,6 +64,16 @@ class ParseHexLine : public testing::TestWithParam<ParseCase> {};
 TEST_P(ParseHexLine, AcceptsOnlyWellFormedRecords) {
     HexLine = GetParam().line;
     EXPECT_EQ(parseHexLine(), GetParam().ok) << GetParam().line;
+    // The pure form judges alike and leaves the shared buffers alone.
+    HexLine = "untouched";
+    THexRecord record{};
+    EXPECT_EQ(parseHexLine(GetParam().line, record), GetParam().ok) << GetParam().line;
+    EXPECT_EQ(HexLine, "untouched");
+    if (GetParam().ok) {
+        std::string rebuilt;
+        ASSERT_TRUE(buildHexLine(record, rebuilt));
+        EXPECT_EQ(rebuilt, GetParam().line);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
