@@ -1,0 +1,26 @@
+# The case runner in the guest: /init runs it with the host's bash once the shares are mounted.
+# The host copied it into this case's shared folder (/xchg) with guest-lib.sh, the case file
+# (case.sh) and bench.env. It waits for the adapters plugged at boot, tells the host "booted",
+# runs the case's guest part with its output in /xchg/guest.log, and tells the host "done".
+source /xchg/bench.env
+source /xchg/guest-lib.sh
+source /xchg/case.sh
+
+open_host_channel
+# The project's programs by name: sdupdate-cli, loggersim, port-events-probe.
+export HOME=/root
+export PATH=$BENCH_BUILD/src/cli:$BENCH_BUILD/src/sim:$BENCH_BUILD/tests/usb:/usr/bin:/usr/sbin:/bb
+mkdir -p /root
+{
+    note "guest up; waiting for adapter(s) $BENCH_PLUGGED"
+    for n in $BENCH_PLUGGED; do
+        wait_until 30 adapter_tty "$n" >/dev/null || fail "adapter $n has no ttyUSB after 30 s"
+    done
+    note "adapters present: $(cd /dev && echo ttyUSB*)"
+} >>/xchg/guest.log 2>&1
+tell_host booted
+( case_guest ) >>/xchg/guest.log 2>&1
+echo $? >/xchg/guest.rc
+note "guest part ended with status $(cat /xchg/guest.rc)" >>/xchg/guest.log
+sync
+tell_host done
