@@ -125,7 +125,7 @@ wait_logged() {
 
 # output_has NAME PATTERN: true when the stdout of NAME has a line matching PATTERN (grep -E).
 output_has() {
-    grep -qE "$2" "/xchg/$1.out" 2>/dev/null
+    grep -qE -e "$2" "/xchg/$1.out" 2>/dev/null
 }
 
 # expect_status NAME CODE: fails the case unless the command NAME ended with status CODE.

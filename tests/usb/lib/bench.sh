@@ -88,7 +88,7 @@ ENV
     local qemu=(qemu-system-x86_64 -nodefaults -no-user-config -nographic -no-reboot
         -accel tcg -m 512 -smp 1 -name "usb-bench-$CASE_NAME"
         -kernel "$KERNEL_ELF" -initrd "$INITRAMFS"
-        -append "console=ttyS0 quiet loglevel=4 panic=-1"
+        -append "console=ttyS0 ${USB_BENCH_KERNEL_ARGS:-quiet loglevel=4 acpi=off mitigations=off} panic=-1"
         # ttyS0: the console; ttyS1: the line channel of tell_guest/wait_guest.
         -serial "file:$CASE_DIR/console.log"
         -chardev "pipe,id=ctl,path=$CASE_DIR/ctl" -serial chardev:ctl
