@@ -138,11 +138,14 @@ expect_status() {
     fi
 }
 
-# start_udev: the host's systemd-udevd from the shared /usr, replaying the devices present so
-# that /dev/serial/by-id and the tty's group and mode are as on a desktop.
+# start_udev: the host's systemd-udevd from the shared /usr, replaying the "add" events of the
+# USB devices and the USB ttys present, so that /dev/serial/by-id and the ttys' group and mode
+# are as on a desktop. (Replaying every device would cost seconds under TCG.) Later events
+# come from the kernel as they happen.
 start_udev() {
     mkdir -p /run/udev
-    /usr/lib/systemd/systemd-udevd --daemon --resolve-names=never || return 1
-    udevadm trigger --action=add
-    udevadm settle --timeout=20
+    /usr/lib/systemd/systemd-udevd --daemon || return 1
+    udevadm trigger --action=add --subsystem-match=usb --subsystem-match=usb-serial &&
+        udevadm trigger --action=add --subsystem-match=tty --sysname-match='ttyUSB*' &&
+        udevadm settle --timeout=20
 }

@@ -5,14 +5,16 @@
 # CACHE (build/usb-bench), KERNEL_ELF, INITRAMFS, CASE_NAME, CASE_DIR (this case's folder,
 # emptied first), XCHG (its subfolder shared with the guest as /xchg, writable).
 #
-# The machine: QEMU under TCG with an xHCI controller; emulated FT232 adapter N (usb-serial,
-# device id ftdiN, USB serial number BENCH<N>, on root port N+1) has as far end the character
-# device farN, the pseudo-terminal of a loggersim of its own. Guest console: CASE_DIR/console.log;
-# QEMU's trace of the FTDI requests (usb_serial_*): CASE_DIR/trace.log; monitor output:
+# The machine: QEMU under TCG with an xHCI controller. Each simulated logger (loggersim) sits on
+# a pseudo-terminal, which QEMU opens as the character device farNAME. Emulated FT232 adapter N
+# (usb-serial, device id ftdiN, USB serial number BENCH<N>, on root port N+1) normally has the
+# logger N as its far end. Guest console: CASE_DIR/console.log; QEMU's trace of the FTDI
+# requests (usb_serial_*): CASE_DIR/trace.log; the monitor's answers and events:
 # CASE_DIR/monitor.log.
 
 LOGGERSIM_ARGS_IMAGE3=(--class 0x6601 --version 0x0600 --platform 25 --print 52)
 
+LOGGERS=()         # the names of the loggers set up by bench_logger
 ADAPTERS=()        # the numbers of the adapters set up by bench_adapter
 ADAPTER_PLUGGED=() # per adapter: 1 when plugged at boot
 LOGGER_PIDS=()
@@ -36,10 +38,33 @@ now_ms() {
     echo $((t / 1000))
 }
 
-# bench_adapter N [--unplugged] [LOGGERSIM_ARGS...]: emulated adapter N with a simulated logger
-# that image 3 fits at its far end (extra arguments go to loggersim, e.g. --baud 9600). The
-# logger writes its flash to CASE_DIR/flash-N.hex when it ends. --unplugged: the adapter is not
-# in the machine at boot; plug_adapter N adds it.
+# bench_logger NAME [LOGGERSIM_ARGS...]: a simulated logger that image 3 fits (extra arguments
+# go to loggersim, e.g. --baud 9600), the far end of the character device farNAME. It writes
+# its flash to CASE_DIR/flash-NAME.hex when it ends. bench_adapter makes logger N for adapter
+# N; a logger of its own is for an adapter plugged in later with another far end
+# (plug_adapter N NAME).
+bench_logger() {
+    local name=$1
+    shift
+    "$BUILD/src/sim/loggersim" "${LOGGERSIM_ARGS_IMAGE3[@]}" "$@" \
+        --link "$CASE_DIR/logger-$name.pty" --flash-out "$CASE_DIR/flash-$name.hex" \
+        >"$CASE_DIR/logger-$name.out" 2>"$CASE_DIR/logger-$name.err" &
+    LOGGER_PIDS+=($!)
+    local _
+    for _ in $(seq 100); do
+        [ -e "$CASE_DIR/logger-$name.pty" ] && break
+        sleep 0.05
+    done
+    if [ ! -e "$CASE_DIR/logger-$name.pty" ]; then
+        fail "loggersim $name did not start: $(tail -n 1 "$CASE_DIR/logger-$name.err")"
+        return 1
+    fi
+    LOGGERS+=("$name")
+}
+
+# bench_adapter N [--unplugged] [LOGGERSIM_ARGS...]: emulated adapter N with logger N (see
+# bench_logger) at its far end. --unplugged: the adapter is not in the machine at boot;
+# plug_adapter N adds it.
 bench_adapter() {
     local n=$1 plugged=1
     shift
@@ -47,25 +72,13 @@ bench_adapter() {
         plugged=0
         shift
     fi
-    "$BUILD/src/sim/loggersim" "${LOGGERSIM_ARGS_IMAGE3[@]}" "$@" \
-        --link "$CASE_DIR/logger-$n.pty" --flash-out "$CASE_DIR/flash-$n.hex" \
-        >"$CASE_DIR/logger-$n.out" 2>"$CASE_DIR/logger-$n.err" &
-    LOGGER_PIDS+=($!)
-    local _
-    for _ in $(seq 100); do
-        [ -e "$CASE_DIR/logger-$n.pty" ] && break
-        sleep 0.05
-    done
-    if [ ! -e "$CASE_DIR/logger-$n.pty" ]; then
-        fail "loggersim $n did not start: $(tail -n 1 "$CASE_DIR/logger-$n.err")"
-        return 1
-    fi
+    bench_logger "$n" "$@" || return 1
     ADAPTERS+=("$n")
     ADAPTER_PLUGGED[$n]=$plugged
 }
 
-adapter_device() { # the -device value of adapter N
-    echo "usb-serial,chardev=far$1,id=ftdi$1,bus=hc.0,port=$(($1 + 1)),serial=BENCH$1"
+adapter_device() { # adapter_device N [LOGGER]: the -device value of adapter N
+    echo "usb-serial,chardev=far${2:-$1},id=ftdi$1,bus=hc.0,port=$(($1 + 1)),serial=BENCH$1"
 }
 
 # bench_boot: starts the guest in the background. The guest's /init runs guest/main.sh from
@@ -92,14 +105,18 @@ ENV
         # ttyS0: the console; ttyS1: the line channel of tell_guest/wait_guest.
         -serial "file:$CASE_DIR/console.log"
         -chardev "pipe,id=ctl,path=$CASE_DIR/ctl" -serial chardev:ctl
-        -chardev "pipe,id=mon,path=$CASE_DIR/mon" -mon chardev=mon,mode=readline
+        # The monitor speaks QMP (JSON): its answers and events (DEVICE_DELETED) are kept
+        # in monitor.log as they are; HMP commands go through human-monitor-command.
+        -chardev "pipe,id=mon,path=$CASE_DIR/mon" -mon chardev=mon,mode=control
         -virtfs "local,path=/usr,mount_tag=hostusr,security_model=none,readonly=on"
         -virtfs "local,path=$BUILD,mount_tag=build,security_model=none,readonly=on"
         -virtfs "local,path=$XCHG,mount_tag=xchg,security_model=none"
         -trace 'usb_serial_*' -D "$CASE_DIR/trace.log" -msg timestamp=on
         -device qemu-xhci,id=hc)
-    for n in "${ADAPTERS[@]}"; do
+    for n in "${LOGGERS[@]}"; do
         qemu+=(-chardev "serial,id=far$n,path=$(readlink -f "$CASE_DIR/logger-$n.pty")")
+    done
+    for n in "${ADAPTERS[@]}"; do
         [ "${ADAPTER_PLUGGED[$n]}" = 1 ] && qemu+=(-device "$(adapter_device "$n")")
     done
 
@@ -115,6 +132,8 @@ ENV
     note "boot"
     "${qemu[@]}" 2>"$CASE_DIR/qemu.err" &
     QEMU_PID=$!
+    # QMP takes commands once capabilities are negotiated; QEMU reads this when it is ready.
+    printf '{"execute": "qmp_capabilities"}\n' >&"$MON_IN"
 }
 
 guest_alive() {
@@ -156,19 +175,25 @@ wait_guest() {
     return 1
 }
 
-# monitor COMMAND: a command to the QEMU monitor (its answers go to monitor.log).
+# monitor COMMAND: a command of QEMU's human monitor (HMP), e.g. "device_del ftdi0"; the answer
+# goes to monitor.log. It returns when the command is sent: a device_del or device_add is done
+# when the guest sees it.
 monitor() {
     note "monitor: $*"
-    printf '%s\n' "$*" >&"$MON_IN"
+    local command=${*//\\/\\\\}
+    command=${command//\"/\\\"}
+    printf '{"execute": "human-monitor-command", "arguments": {"command-line": "%s"}}\n' \
+        "$command" >&"$MON_IN"
 }
 
-# unplug_adapter N / plug_adapter N: pulls adapter N out of the machine or plugs it in again,
-# on the same port and with the same serial number.
+# unplug_adapter N / plug_adapter N [LOGGER]: pulls adapter N out of the machine or plugs it in
+# (again), on its own port and with its own serial number, so that the guest sees the same
+# adapter. Its far end is logger N, or LOGGER when given.
 unplug_adapter() {
     monitor "device_del ftdi$1"
 }
 plug_adapter() {
-    monitor "device_add $(adapter_device "$1")"
+    monitor "device_add $(adapter_device "$1" "${2:-}")"
 }
 
 # bench_wait_guest_end SECONDS: waits for the guest's "done" and then for QEMU to end; a guest
@@ -211,7 +236,7 @@ bench_stop_loggers() {
     LOGGER_PIDS=()
 }
 
-# flash_matches_image N: true when the flash of logger N holds exactly the data records of
+# flash_matches_image NAME: true when the flash of logger NAME holds exactly the data records of
 # image 3 (the same comparison as scripts/demo); otherwise fails the case saying why.
 flash_matches_image() {
     local flash=$CASE_DIR/flash-$1.hex
