@@ -123,12 +123,10 @@ int main(int argc, char** argv) {
             const bool portChange = isPortDeviceChange(*event);
             const TDeviceChangeOutcome outcome =
                 applyDeviceChange(portChange, true, selector, [] { return getSerialPorts(); });
-            printLine(std::string("event ") + actionName(event->action) + " " +
-                      event->deviceName + " port-change=" + yesNo(portChange) +
-                      " refilled=" + yesNo(outcome.refilled) +
-                      " close-list=" + yesNo(outcome.closeDropDown) +
-                      " repaint=" + yesNo(outcome.repaint) +
-                      " drop-list=" + yesNo(outcome.openDropDown));
+            printLine(std::string("event ") + actionName(event->action) + " " + event->deviceName +
+                      " port-change=" + yesNo(portChange) + " refilled=" + yesNo(outcome.refilled) +
+                      " close-list=" + yesNo(outcome.closeDropDown) + " repaint=" +
+                      yesNo(outcome.repaint) + " drop-list=" + yesNo(outcome.openDropDown));
             selector = outcome.selector;
             if (outcome.refilled) {
                 printLine("ports " + describe(selector));

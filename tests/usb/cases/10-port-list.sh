@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The port list: `sdupdate-cli --list-ports` (the function behind the window's port list) finds
 # the guest's ttyUSB0 through the real sysfs tree, by the name of the driver bound to it.
 

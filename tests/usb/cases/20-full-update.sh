@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # A full update of image 3 through /dev/ttyUSB0: the kernel's ftdi_sio carries every frame
 # between sdupdate-cli in the guest and the simulated logger at the adapter's far end. The
 # simulated flash must equal the image.

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Hotplug: with udev running in the guest, the desktop program's port monitor (TPortMonitor)
 # reports the removal and the arrival of the adapter (QEMU monitor device_del / device_add),
 # the device-change rules run on each event and the port list follows. port-events-probe does
@@ -43,7 +44,7 @@ ports entries=[] text=ttyUSB0 index=-1
 event add ttyUSB0 port-change=yes refilled=yes close-list=yes repaint=yes drop-list=yes
 ports entries=[ttyUSB0] text=ttyUSB0 index=-1"
     if [ "$probe" != "$expected" ]; then
-        fail "the probe reported [$(echo $probe)], expected [$(echo $expected)]"
+        fail "the probe reported [${probe//$'\n'/ | }], expected [${expected//$'\n'/ | }]"
     fi
     [ -z "$(cat "$(guest_file list-unplugged.out)")" ] ||
         fail "--list-ports gave '$(cat "$(guest_file list-unplugged.out)")' with the adapter out"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # A cable pulled in the middle of an update: the logger emulates 9600 baud, so the update lasts
 # minutes; once the firmware lines are being written the host removes the adapter (device_del).
 # The updater must end within seconds with error 11 (port I/O error), not hang. After the

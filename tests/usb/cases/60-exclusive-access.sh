@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Exclusive access: while one update runs on ttyUSB0, a second updater on the same port is
 # refused with exit 10 (port not ready) and the first one goes on to succeed.
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Permission: with udev running, ttyUSB0 belongs to root and the group dialout (mode 0660) as
 # on a desktop; a user who is not in that group gets exit 10 (port not ready) and sends nothing.
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for the guest part of a case (case_guest). Sourced by the case runner in the guest.
 # Everything a case leaves in /xchg is on the host in build/usb-bench/cases/NAME/xchg/.
 #

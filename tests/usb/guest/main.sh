@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The case runner in the guest: /init runs it with the host's bash once the shares are mounted.
 # The host copied it into this case's shared folder (/xchg) with guest-lib.sh, the case file
 # (case.sh) and bench.env. It waits for the adapters plugged at boot, tells the host "booted",
@@ -23,4 +24,4 @@ tell_host booted
 echo $? >/xchg/guest.rc
 note "guest part ended with status $(cat /xchg/guest.rc)" >>/xchg/guest.log
 sync
-tell_host done
+tell_host "done"

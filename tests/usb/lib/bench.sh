@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by tests/usb/run: the host's side of a case. A case file (tests/usb/cases/*.sh) uses
 # these in case_setup, case_host and case_check; the guest's side is tests/usb/guest/lib.sh.
 #
@@ -101,7 +102,7 @@ ENV
     local qemu=(qemu-system-x86_64 -nodefaults -no-user-config -nographic -no-reboot
         -accel tcg -m 512 -smp 1 -name "usb-bench-$CASE_NAME"
         -kernel "$KERNEL_ELF" -initrd "$INITRAMFS"
-        -append "console=ttyS0 ${USB_BENCH_KERNEL_ARGS:-quiet loglevel=4 acpi=off mitigations=off} panic=-1"
+        -append "console=ttyS0 acpi=off mitigations=off panic=-1 ${USB_BENCH_KERNEL_ARGS:-quiet loglevel=4}"
         # ttyS0: the console; ttyS1: the line channel of tell_guest/wait_guest.
         -serial "file:$CASE_DIR/console.log"
         -chardev "pipe,id=ctl,path=$CASE_DIR/ctl" -serial chardev:ctl
@@ -150,7 +151,7 @@ tell_guest() {
 # is a UART: a line may come in pieces, which are joined here. Status 1, with the case failed,
 # on a time-out or when the guest ends first.
 wait_guest() {
-    local word=$1 seconds=${2:-60} line pending= rc
+    local word=$1 seconds=${2:-60} line pending="" rc
     local deadline=$((SECONDS + seconds))
     while [ "$SECONDS" -lt "$deadline" ]; do
         rc=0
@@ -199,7 +200,7 @@ plug_adapter() {
 # bench_wait_guest_end SECONDS: waits for the guest's "done" and then for QEMU to end; a guest
 # still running after SECONDS (or 15 s after "done") is killed and the case fails.
 bench_wait_guest_end() {
-    wait_guest done "$1" || true
+    wait_guest "done" "$1" || true
     local _
     for _ in $(seq 150); do
         guest_alive || break

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by tests/usb/run. The guest's initramfs: busybox, tests/usb/guest/init as /init, a
 # small /etc, and the kernel modules the bench needs with their dependencies, in load order.
 #
@@ -25,7 +26,7 @@ usb_initramfs_prepare() {
 
     local inputs
     inputs=$( {
-        sha256sum "$init" "$BASH_SOURCE" /bin/busybox
+        sha256sum "$init" "${BASH_SOURCE[0]}" /bin/busybox
         echo "$KERNEL_VERSION"
         echo "$order"
     } | sha256sum | cut -d' ' -f1)

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by tests/usb/run. The guest's kernel: Debian's own linux-image package, downloaded and
 # extracted into the bench's cache, never installed on the host.
 #
