@@ -12,16 +12,28 @@ open_host_channel
 export HOME=/root
 export PATH=$BENCH_BUILD/src/cli:$BENCH_BUILD/src/sim:$BENCH_BUILD/tests/usb:/usr/bin:/usr/sbin:/bb
 mkdir -p /root
-{
+
+adapters_present() {
+    local n
     note "guest up; waiting for adapter(s) $BENCH_PLUGGED"
     for n in $BENCH_PLUGGED; do
-        wait_until 30 adapter_tty "$n" >/dev/null || fail "adapter $n has no ttyUSB after 30 s"
+        if ! wait_until 30 adapter_tty "$n" >/dev/null; then
+            fail "adapter $n has no ttyUSB after 30 s"
+            return 1
+        fi
     done
     note "adapters present: $(cd /dev && echo ttyUSB*)"
-} >>/xchg/guest.log 2>&1
+}
+
+adapters_present >>/xchg/guest.log 2>&1
+present=$?
 tell_host booted
-( case_guest ) >>/xchg/guest.log 2>&1
-echo $? >/xchg/guest.rc
+if [ "$present" -eq 0 ]; then
+    (case_guest) >>/xchg/guest.log 2>&1
+    echo $? >/xchg/guest.rc
+else
+    echo 1 >/xchg/guest.rc
+fi
 note "guest part ended with status $(cat /xchg/guest.rc)" >>/xchg/guest.log
 sync
 tell_host "done"

@@ -131,7 +131,7 @@ ENV
 
     printf '%q ' "${qemu[@]}" >"$CASE_DIR/qemu.cmd"
     note "boot"
-    "${qemu[@]}" 2>"$CASE_DIR/qemu.err" &
+    "${qemu[@]}" </dev/null 2>"$CASE_DIR/qemu.err" &
     QEMU_PID=$!
     # QMP takes commands once capabilities are negotiated; QEMU reads this when it is ready.
     printf '{"execute": "qmp_capabilities"}\n' >&"$MON_IN"
@@ -170,6 +170,8 @@ wait_guest() {
     done
     if guest_alive; then
         fail "the guest did not send '$word' within $seconds s"
+    elif [ -s "$CASE_DIR/qemu.err" ]; then
+        fail "the guest ended before it sent '$word': $(tail -n 1 "$CASE_DIR/qemu.err")"
     else
         fail "the guest ended before it sent '$word' (see console.log)"
     fi

@@ -16,18 +16,17 @@ usb_kernel_prepare() {
     else
         rm -rf "$dir"
         mkdir -p "$dir"
-        # The kernel package that the metapackage currently points to.
+        # The kernel package that the metapackage points to. Package lists that are missing or
+        # out of date (the mirror has moved on to another kernel) are fetched anew once.
         local package
-        package=$(apt-cache depends linux-image-amd64 |
-            awk '$1 == "Depends:" && $2 ~ /^linux-image-[0-9].*-amd64$/ { print $2; exit }')
-        if [ -z "$package" ]; then
-            apt-get update -q >&2
-            package=$(apt-cache depends linux-image-amd64 |
-                awk '$1 == "Depends:" && $2 ~ /^linux-image-[0-9].*-amd64$/ { print $2; exit }')
+        if ! package=$(usb_kernel_package) ||
+            ! (cd "$dir" && apt-get download -q -o APT::Sandbox::User=root "$package" >&2); then
+            local sudo=()
+            [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+            "${sudo[@]}" apt-get update -q >&2
+            package=$(usb_kernel_package) || return 1
+            (cd "$dir" && apt-get download -q -o APT::Sandbox::User=root "$package" >&2)
         fi
-        [ -n "$package" ] || { echo "test-usb: no linux-image package found" >&2; return 1; }
-        echo "test-usb: downloading $package" >&2
-        (cd "$dir" && apt-get download -q -o APT::Sandbox::User=root "$package" >&2)
         dpkg-deb -x "$dir"/"$package"_*.deb "$dir/root"
         KERNEL_VERSION=${package#linux-image-}
         # The package ships without modules.dep: make it for modprobe --show-depends.
@@ -37,7 +36,7 @@ usb_kernel_prepare() {
         # follows the stream in the file is not XZ, hence the ignored complaint of xz.
         local vmlinuz=$dir/root/boot/vmlinuz-$KERNEL_VERSION
         local offset
-        offset=$(LC_ALL=C grep -obUaP -m 1 '\xfd7zXZ\x00' "$vmlinuz" | tr -d '\0' | cut -d: -f1)
+        offset=$(LC_ALL=C grep -obUaP -m 1 '\xfd7zXZ\x00' "$vmlinuz" | tr -d '\0' | cut -d: -f1 || true)
         offset=${offset%%$'\n'*}
         [ -n "$offset" ] || { echo "test-usb: no XZ stream in $vmlinuz" >&2; return 1; }
         tail -c +$((offset + 1)) "$vmlinuz" | xz -dc >"$dir/vmlinux" 2>/dev/null || true
@@ -50,4 +49,18 @@ usb_kernel_prepare() {
     fi
     KERNEL_ELF=$dir/vmlinux
     KERNEL_MODULES=$dir/root/lib/modules/$KERNEL_VERSION
+}
+
+# usb_kernel_package: the name of the kernel package linux-image-amd64 depends on, e.g.
+# linux-image-6.1.0-57-amd64; status 1 when apt does not know it.
+usb_kernel_package() {
+    local package
+    package=$(apt-cache depends linux-image-amd64 2>/dev/null |
+        awk '$1 == "Depends:" && $2 ~ /^linux-image-[0-9].*-amd64$/ { print $2; exit }')
+    if [ -z "$package" ]; then
+        echo "test-usb: apt knows no kernel package behind linux-image-amd64" >&2
+        return 1
+    fi
+    echo "test-usb: kernel package $package" >&2
+    echo "$package"
 }
