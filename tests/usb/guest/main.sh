@@ -8,6 +8,7 @@ source /xchg/guest-lib.sh
 source /xchg/case.sh
 
 open_host_channel
+open_pause_fifo
 # The project's programs by name: sdupdate-cli, loggersim, port-events-probe.
 export HOME=/root
 export PATH=$BENCH_BUILD/src/cli:$BENCH_BUILD/src/sim:$BENCH_BUILD/tests/usb:/usr/bin:/usr/sbin:/bb
