@@ -3,8 +3,8 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 BUILD := build
 
-.PHONY: all deps build demo test test-unit test-asan test-tsan windows test-windows fuzz bench \
-        screenshots format clean
+.PHONY: all deps build demo test test-unit test-asan test-tsan windows test-windows test-usb fuzz \
+        bench screenshots format clean
 
 all: build
 
@@ -54,6 +54,12 @@ fuzz: deps
 
 test-windows: deps build
 	scripts/test-windows
+
+# The programs against the kernel's ftdi_sio driver in a QEMU guest (docs/usb-bench.md). The
+# script installs its own packages (tests/usb/install-deps) and caches the guest's kernel and
+# initramfs in $(BUILD)/usb-bench/.
+test-usb: build
+	BUILD=$(BUILD) tests/usb/run
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSDU_BUILD_BENCH=ON
