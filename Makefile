@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 BUILD := build
 
 .PHONY: all deps build demo test test-unit test-asan test-tsan windows test-windows test-usb fuzz \
-        bench screenshots format clean
+        bench screenshots format format-check clean
 
 all: build
 
@@ -23,7 +23,7 @@ demo: build
 test-unit: build
 	ctest --test-dir $(BUILD) -j$(JOBS) --output-on-failure --timeout 300
 
-test: test-unit windows
+test: test-unit windows format-check
 
 test-asan: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSDU_SANITIZER=address -DSDU_BUILD_QT=OFF
@@ -70,8 +70,14 @@ bench: deps
 screenshots: build
 	scripts/screenshots $(BUILD)
 
+FORMAT_FILES = find src tests bench fuzz tools -name '*.cpp' -o -name '*.h'
+
 format:
-	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	$(FORMAT_FILES) | xargs clang-format -i
+
+# Fails when a source differs from what `make format` would make of it.
+format-check: deps
+	$(FORMAT_FILES) | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf build build-asan build-tsan build-windows build-fuzz build-bench

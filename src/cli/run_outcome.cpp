@@ -2,10 +2,10 @@
 
 #include "cli/cli_view.h"
 #include "cli/port_fault_text.h"
-#include "ports/port_list.h"
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
 #include "firmware/uVersion.h"
+#include "ports/port_list.h"
 #include "workflow/status_table.h"
 #include "workflow/status_texts.h"
 

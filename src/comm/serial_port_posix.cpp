@@ -99,10 +99,11 @@ bool applyLineSettings(int fd, std::uint32_t baudRate) {
 bool setModemLines(int fd) {
     const int rts = TIOCM_RTS;
     const int dtr = TIOCM_DTR;
-    for (auto [request, bits] : {std::pair{TIOCMBIC, &rts}, std::pair{TIOCMBIS, &dtr}}) {
-        if (ioctl(fd, request, bits) != 0 && errno != ENOTTY && errno != EINVAL) {
-            return fail(request == TIOCMBIC ? "TIOCMBIC" : "TIOCMBIS");
-        }
+    if (ioctl(fd, TIOCMBIC, &rts) != 0 && errno != ENOTTY && errno != EINVAL) {
+        return fail("TIOCMBIC");
+    }
+    if (ioctl(fd, TIOCMBIS, &dtr) != 0 && errno != ENOTTY && errno != EINVAL) {
+        return fail("TIOCMBIS");
     }
     return true;
 }

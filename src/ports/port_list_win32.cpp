@@ -1,8 +1,8 @@
 // Windows port list: the registry's serial-port map, HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, one
 // value per port that exists now. Its value names contain backslashes, so the values are
 // enumerated with RegEnumValueW.
-#include "ports/port_list.h"
 #include "comm/reg_key_win32.h"
+#include "ports/port_list.h"
 
 #include <windows.h>
 

@@ -18,8 +18,7 @@ struct TDeviceChangeSource::TImpl {
     }
 };
 
-TDeviceChangeSource::TDeviceChangeSource(QObject* owner,
-                                         std::function<void(bool)> onDeviceChange) {
+TDeviceChangeSource::TDeviceChangeSource(QObject* owner, std::function<void(bool)> onDeviceChange) {
     try {
         FImpl = std::make_unique<TImpl>();
         FImpl->onDeviceChange = std::move(onDeviceChange);

@@ -1,12 +1,12 @@
 #include "ui/program.h"
 
 #include "comm/uCommThread.h"
+#include "settings/update_settings.h"
 #include "ui/uInfo.h"
 #include "ui/uMain.h"
 #include "ui/uMessage.h"
 #include "ui/uProtocol.h"
 #include "update/uSDCommThread.h"
-#include "settings/update_settings.h"
 
 #include <QApplication>
 

@@ -1,18 +1,18 @@
 #include "ui/uMain.h"
 
-#include "ports/device_change.h"
-#include "ports/port_list.h"
 #include "firmware/uFWVersions.h"
 #include "internal_mode/internal_switch.h"
+#include "ports/device_change.h"
+#include "ports/port_list.h"
+#include "settings/update_settings.h"
 #include "ui/device_change_source.h"
-#include "workflow/update_question.h"
 #include "ui/uInfo.h"
 #include "ui/uMessage.h"
 #include "ui/uProtocol.h"
 #include "ui/ui_support.h"
-#include "settings/update_settings.h"
 #include "workflow/startup_options.h"
 #include "workflow/status_texts.h"
+#include "workflow/update_question.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

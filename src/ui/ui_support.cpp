@@ -64,8 +64,8 @@ int outerHeightOf(QWidget& window) {
 }
 
 void showErrorBox(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok,
-                    parent);
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kProgramTitle), text,
+                    QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("ErrorBox"));
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();

@@ -3,8 +3,8 @@
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
 #include "firmware/uVersion.h"
-#include "update/hex_line.h"
 #include "settings/update_settings.h"
+#include "update/hex_line.h"
 
 #include <algorithm>
 #include <string>
@@ -181,8 +181,9 @@ void TSDCommThread::doCmd() {
                 break; // not a 64-byte data record: nothing to send
             }
             for (int n = 0; n < kTransferGroups; ++n) {
-                sd.sdWriteGroup(n, {HexRecord[4 * n], HexRecord[4 * n + 1], HexRecord[4 * n + 2],
-                                    HexRecord[4 * n + 3]});
+                const auto at = static_cast<std::size_t>(4 * n);
+                sd.sdWriteGroup(
+                    n, {HexRecord[at], HexRecord[at + 1], HexRecord[at + 2], HexRecord[at + 3]});
             }
             if (const std::uint8_t status = sd.sdSend(kTransferBytes); status != 0) {
                 post(kStatusSdTxError, kPhaseLine + status);
@@ -201,7 +202,7 @@ void TSDCommThread::doCmd() {
             }
             for (int n = 0; n < kTransferGroups; ++n) {
                 const TGroup group = sd.sdReadGroup(n);
-                std::copy(group.begin(), group.end(), &HexRecord[4 * n]);
+                std::copy(group.begin(), group.end(), &HexRecord[static_cast<std::size_t>(4 * n)]);
             }
             if (buildHexLine() && HexLine == line) {
                 break;

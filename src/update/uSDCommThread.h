@@ -29,9 +29,11 @@ inline constexpr std::uint8_t kSubProbe = 0x00;   // readiness probe
 inline constexpr std::uint8_t kSubRestart = 0x01; // restarts the SD controller
 inline constexpr std::uint8_t kSubConnect = 0x02;
 inline constexpr std::uint8_t kSubPrepare = 0x03;
-inline constexpr std::uint8_t kSubReceive = 0x0A; // the logger fetches a record from the SD controller
-inline constexpr std::uint8_t kSubSend = 0x0B;    // the logger passes buffer bytes to the SD controller
-inline constexpr std::uint8_t kSubGroup = 0x80;   // + n: write (and read back) transfer group n
+inline constexpr std::uint8_t kSubReceive =
+    0x0A; // the logger fetches a record from the SD controller
+inline constexpr std::uint8_t kSubSend =
+    0x0B; // the logger passes buffer bytes to the SD controller
+inline constexpr std::uint8_t kSubGroup = 0x80; // + n: write (and read back) transfer group n
 
 // The frame that restarts the module after programming, sent without awaiting a reply.
 struct TFinalFrame {

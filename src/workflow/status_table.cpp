@@ -72,13 +72,11 @@ const TStatusRow kStatusRows[] = {
     {kStatusRepeat, "repeat", "SR", TRunEffect::Repeats, fixed<kRepeatText>},
     {kStatusSdTxError, "sd_tx_error", "R", TRunEffect::None,
      [](std::int32_t v, const std::string&) -> TText {
-         return formatText("Wrong answer from SD controller [TX %.3X] !",
-                           static_cast<unsigned>(v));
+         return formatText("Wrong answer from SD controller [TX %.3X] !", static_cast<unsigned>(v));
      }},
     {kStatusSdRxError, "sd_rx_error", "R", TRunEffect::None,
      [](std::int32_t v, const std::string&) -> TText {
-         return formatText("Wrong answer from SD controller [RX %.3X] !",
-                           static_cast<unsigned>(v));
+         return formatText("Wrong answer from SD controller [RX %.3X] !", static_cast<unsigned>(v));
      }},
     {kStatusClass, "class", "R", TRunEffect::None,
      [](std::int32_t v, const std::string&) -> TText {

@@ -147,7 +147,7 @@ void PrintTo(const TCancelCase& c, std::ostream* os) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Moments, CancelAtAnyMoment, ::testing::ValuesIn(kCancelCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 // --- A closed stdout never interrupts an update ----------------------------------------------
 

@@ -40,7 +40,7 @@ TEST(CommandFrame, LayoutAndWakeFrame) {
     // Parameters land in order p1..p6 in bytes 1..6.
     const TFrame f = buildCommandFrame(0x12, 1, 2, 3, 4, 5, 6);
     EXPECT_EQ(f[0], 0x92);
-    for (int i = 1; i <= 6; ++i) {
+    for (std::size_t i = 1; i <= 6; ++i) {
         EXPECT_EQ(f[i], i);
     }
     EXPECT_EQ(f[7], calculateCRC8(f.data(), 7));

@@ -4,11 +4,11 @@
 
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
+#include "settings/update_settings.h"
 #include "sim/sim_server.h"
 #include "support/program_settings.h"
 #include "support/test_worker.h"
 #include "update/uSDCommThread.h"
-#include "settings/update_settings.h"
 
 #include <gtest/gtest.h>
 #include <string>

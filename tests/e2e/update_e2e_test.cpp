@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         TPathCase{"image3_class6605", 0x6605, 0x0102, 3, {0x82, 0x80, 0, 0x22, 0x11, 0, 0, 0}},
         TPathCase{"image3_class6606", 0x6606, 0x0001, 3, {0x85, 0x02, 0, 0xA5, 0x5A, 0, 0, 0}},
         TPathCase{"image1_class6607", 0x6607, 0x0900, 1, {0x85, 0x02, 0, 0xA5, 0x5A, 0, 0, 0}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param) { return std::string(param.param.name); });
 
 class FileImage : public ::testing::Test {
 protected:

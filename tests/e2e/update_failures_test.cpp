@@ -184,7 +184,7 @@ const TScenario kScenarios[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, UpdateFailures, ::testing::ValuesIn(kScenarios),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST(UpdateChoice, BuiltInSearchTriesEveryImageUpToTheFirstMatch) {
     TSettingsGuard settings;

@@ -1,7 +1,7 @@
 #include "firmware/text_file.h"
 #include "firmware/uFWVersions.h"
-#include "temp_file.h"
 #include "settings/update_settings.h"
+#include "temp_file.h"
 
 #include <gtest/gtest.h>
 

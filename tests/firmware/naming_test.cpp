@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                               [](std::uint16_t k) { return getClassName(k, 55); }, classKeys()},
                     TableCase{"Platform", getPlatformName, range(0, 28, {65534})},
                     TableCase{"Print", getPrintName, range(43, 57, range(0, 40))}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(NamingTable, KeySetSizes) {
     EXPECT_EQ(classKeys().size(), 50u);
@@ -88,8 +88,9 @@ TEST(ClassName, OtherClassesIgnoreThePrint) {
             continue;
         }
         const auto k = static_cast<std::uint16_t>(key);
-        for (std::uint16_t print : {0, 38, 39, 47, 48, 55, 56}) {
-            EXPECT_EQ(getClassName(k, print), getClassName(k, 0xFFFF)) << key << " " << print;
+        for (const int print : {0, 38, 39, 47, 48, 55, 56}) {
+            EXPECT_EQ(getClassName(k, static_cast<std::uint16_t>(print)), getClassName(k, 0xFFFF))
+                << key << " " << print;
         }
     }
     EXPECT_EQ(getClassName(26125, 38), "?");
@@ -111,10 +112,10 @@ TEST(Checks, GiveTheKeyWhenNamedElseFFFF) {
 }
 
 TEST(Checks, NumbersOfTheBuiltInImagesAreKnown) {
-    for (std::uint16_t platform : {3, 11, 25}) {
+    for (std::uint16_t platform : {std::uint16_t{3}, std::uint16_t{11}, std::uint16_t{25}}) {
         EXPECT_EQ(checkPlatform(platform), platform);
     }
-    for (std::uint16_t print : {3, 17, 52}) {
+    for (std::uint16_t print : {std::uint16_t{3}, std::uint16_t{17}, std::uint16_t{52}}) {
         EXPECT_EQ(checkPrint(print), print);
     }
     EXPECT_NE(getClassName(26122, 0xFFFF), "?");

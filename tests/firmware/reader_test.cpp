@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"NonAsciiValue", headerText({{2, "class=\xFC"}}),
                  with(before(), [](TBl3FileHeader& h) { h.zel_bl = 2, h.zel_bl_ver = 1; }),
                  "'\u00fc' ist kein gültiger Integerwert"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(ReadFirmwareHeader, LeavesTheFileAfterTheHeader) {
     std::istringstream file(headerText() + ":00000001FF\nnext\n");

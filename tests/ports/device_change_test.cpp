@@ -37,7 +37,7 @@ const TMessageCase kMessageCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(DeviceChange, PortMessage, ::testing::ValuesIn(kMessageCases),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& param) { return std::string(param.param.label); });
 
 TEST(PortMessageHeader, OnlyArrivalAndRemovalLookAtLParam) {
     // An lParam that is no pointer at all: reading it would crash.
@@ -145,7 +145,7 @@ const TChangeCase kChangeCases[] = {
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(DeviceChange, DeviceChangeSteps, ::testing::ValuesIn(kChangeCases),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& param) { return std::string(param.param.label); });
 
 TEST(DeviceChangeRefill, KeepsTypedTextAndSurvivesAFailingList) {
     TPortSelector current;

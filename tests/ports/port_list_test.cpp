@@ -57,7 +57,7 @@ const TFilterCase kFilterCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(PortList, VcpFilter, ::testing::ValuesIn(kFilterCases),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& param) { return std::string(param.param.label); });
 
 } // namespace
 
@@ -173,7 +173,7 @@ const TTreeCase kTreeCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(PortList, SysfsPorts, ::testing::ValuesIn(kTreeCases),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& param) { return std::string(param.param.label); });
 
 TEST(SysfsPortsRoot, UnreadableRootGivesEmptyList) {
     FakeSysfs sysfs;

@@ -43,7 +43,7 @@ TSimClient::writeGroup(std::uint8_t n, std::array<std::uint8_t, 4> bytes) {
         return std::nullopt;
     }
     std::array<std::uint8_t, 4> old{};
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
         old[i] = static_cast<std::uint8_t>(~(*reply)[3 + i]);
     }
     return old;

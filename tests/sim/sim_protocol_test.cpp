@@ -86,9 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TRelayCase{0x6601, 0x0A01, 2, 200}, TRelayCase{0x6605, 0x0100, 2, 200},
                       TRelayCase{0x6606, 0x0700, 5, 20}, TRelayCase{0x6607, 0x0000, 5, 20},
                       TRelayCase{0x6602, 0x0600, 0, 0}),
-    [](const ::testing::TestParamInfo<TRelayCase>& info) {
+    [](const ::testing::TestParamInfo<TRelayCase>& param) {
         char name[32];
-        std::snprintf(name, sizeof name, "class%04X_v%04X", info.param.cls, info.param.version);
+        std::snprintf(name, sizeof name, "class%04X_v%04X", param.param.cls, param.param.version);
         return std::string(name);
     });
 
@@ -111,8 +111,8 @@ TEST(SimProtocol, FramesWithoutAnAnswer) {
 TEST(SimProtocol, UnknownCommandsAndSubCommandsRaiseTheDeviceException) {
     TSimLogger device;
     TSimClient client(device);
-    for (const std::uint8_t sub : {0x04, 0x09, 0x0C, 0x7F, 0x91, 0xFF}) {
-        const auto reply = client.relay(sub);
+    for (const int sub : {0x04, 0x09, 0x0C, 0x7F, 0x91, 0xFF}) {
+        const auto reply = client.relay(static_cast<std::uint8_t>(sub));
         ASSERT_TRUE(reply) << int(sub);
         EXPECT_EQ((*reply)[0], 0x22) << int(sub);
     }
@@ -141,7 +141,7 @@ TEST(SimProtocol, TransferBufferAnswersTheOldBytesComplementedAndStoresTheNew) {
         ASSERT_TRUE(raw);
         EXPECT_EQ((*raw)[1], 0);
         EXPECT_EQ((*raw)[2], 0);
-        for (int i = 0; i < 4; ++i) {
+        for (std::size_t i = 0; i < 4; ++i) {
             EXPECT_EQ((*raw)[3 + i], static_cast<std::uint8_t>(~c.written[i]));
         }
         EXPECT_EQ(client.readGroup(c.group), (G{0, 0, 0, 0})) << int(c.group);

@@ -2,11 +2,11 @@
 
 #include "comm/uCommThread.h"
 #include "firmware/uFWVersions.h"
+#include "settings/update_settings.h"
 #include "support/program_settings.h"
 #include "ui/program.h"
 #include "ui/uProtocol.h"
 #include "update/uSDCommThread.h"
-#include "settings/update_settings.h"
 
 #include <QAbstractButton>
 #include <QApplication>

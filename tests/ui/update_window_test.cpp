@@ -5,10 +5,10 @@
 #include "comm/uCommThread.h"
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
+#include "settings/update_settings.h"
 #include "sim/sim_options.h"
 #include "sim/sim_server.h"
 #include "ui/uProtocol.h"
-#include "settings/update_settings.h"
 #include "workflow/status_texts.h"
 
 #include <QApplication>

@@ -2,17 +2,17 @@
 // "Update", closing, the report and message windows' placement, the overview and the port list.
 #include "ui_test_support.h"
 
-#include "ports/port_list.h"
 #include "comm/uCommThread.h"
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
+#include "ports/port_list.h"
+#include "settings/update_settings.h"
 #include "sim/sim_options.h"
 #include "sim/sim_server.h"
 #include "ui/uInfo.h"
 #include "ui/uMessage.h"
 #include "ui/uProtocol.h"
 #include "ui/ui_support.h"
-#include "settings/update_settings.h"
 #include "workflow/report_line.h"
 #include "workflow/status_texts.h"
 

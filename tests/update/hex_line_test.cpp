@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                                           13),
                               false},
                     ParseCase{"TypeAndAddressNotChecked", recordLine(3, 0xFFFF, 0xAB), true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(ParseHexLine, FillsRecordAndStoresCountBeforeLaterChecks) {
     HexLine = ":0300300002337A1E";

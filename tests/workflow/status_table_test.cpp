@@ -16,12 +16,29 @@ const std::regex kName("[a-z][a-z0-9_]*");
 TEST(StatusTable, EveryStatusCodeHasOneRowWithANameAndItsTexts) {
     gSelectedImage = 3; // codes 0 and 26 name the chosen image
     const std::set<std::int32_t> known = {
-        kStatusCompleted, kStatusProgress,  kStatusFailed,       kStatusProgrammingError,
-        kStatusConversionError, kStatusRepeat, kStatusSdTxError, kStatusSdRxError,
-        kStatusClass,     kStatusVersion,   kStatusPlatform,     kStatusPrint,
-        kStatusInfo,      kStatusUpdateClass, kStatusUpdate,     kStatusCheck,
-        kStatusUpdateInfo, kStatusUnknownRadio, kStatusFormat,   kStatusVectorTable,
-        kStatusShared,    kStatusResistor,  kStatusBlid,
+        kStatusCompleted,
+        kStatusProgress,
+        kStatusFailed,
+        kStatusProgrammingError,
+        kStatusConversionError,
+        kStatusRepeat,
+        kStatusSdTxError,
+        kStatusSdRxError,
+        kStatusClass,
+        kStatusVersion,
+        kStatusPlatform,
+        kStatusPrint,
+        kStatusInfo,
+        kStatusUpdateClass,
+        kStatusUpdate,
+        kStatusCheck,
+        kStatusUpdateInfo,
+        kStatusUnknownRadio,
+        kStatusFormat,
+        kStatusVectorTable,
+        kStatusShared,
+        kStatusResistor,
+        kStatusBlid,
     };
     std::set<std::int32_t> codes;
     std::set<std::string> names;
@@ -50,11 +67,10 @@ TEST(StatusTable, EveryStatusCodeHasOneRowWithANameAndItsTexts) {
 
 TEST(StatusTable, EveryErrorCodeHasOneRowWithATextAndAnExitStatus) {
     const std::set<std::int32_t> known = {
-        kErrFatal,     kErrPortNotReady,      kErrPortIo,         kErrCancelled,
-        kErrNoReply,   kErrNoUpdatePath,      kErrNotReady,       kErrLastLine,
-        kErrConversion, kErrRepeatProgramming, kErrNotSuccessful, kErrInvalidAnswer,
-        kErrNoImage,   kErrSdAnswer,          kErrFormat,         kErrReadInfoOnly,
-        kErrKeTimeout, kErrKeCrc,             kErrKePor,          kErrTestUnavailable,
+        kErrFatal,         kErrPortNotReady,  kErrPortIo,   kErrCancelled,  kErrNoReply,
+        kErrNoUpdatePath,  kErrNotReady,      kErrLastLine, kErrConversion, kErrRepeatProgramming,
+        kErrNotSuccessful, kErrInvalidAnswer, kErrNoImage,  kErrSdAnswer,   kErrFormat,
+        kErrReadInfoOnly,  kErrKeTimeout,     kErrKeCrc,    kErrKePor,      kErrTestUnavailable,
     };
     std::set<std::int32_t> codes;
     std::set<std::string> names;
