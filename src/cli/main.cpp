@@ -2,13 +2,16 @@
 #include "cli/cli_options.h"
 #include "cli/cli_view.h"
 #include "cli/frame_trace.h"
+#include "cli/latency_advice.h"
 #include "cli/process_signals.h"
 #include "cli/run_monitor.h"
 #include "cli/run_outcome.h"
 #include "cli/terminal.h"
 #include "comm/message_queue.h"
+#include "comm/serial_port.h"
 #include "comm/uExceptions1V0.h"
 #include "internal_mode/internal_switch.h"
+#include "ports/adapter_info.h"
 #include "ports/port_list.h"
 #include "settings/update_settings.h"
 #include "update/uSDCommThread.h"
@@ -104,6 +107,18 @@ std::unique_ptr<TFrameTrace> openTrace(const std::string& target) {
     return std::make_unique<TFrameTrace>(file, true);
 }
 
+// Where the serial layer cannot ask for low latency itself, a slow adapter is worth a word.
+void adviseOnLatency(const std::string& port) {
+    if (openComPortSetsLowLatency()) {
+        return;
+    }
+    if (const auto adapter = adapterInfo(port); adapter && adapter->latencyTimerMs) {
+        if (const auto advice = latencyAdvice(port, *adapter->latencyTimerMs)) {
+            tell("warning: " + *advice);
+        }
+    }
+}
+
 int update(const TCliOptions& options) {
     std::unique_ptr<TFrameTrace> trace;
     if (options.trace) {
@@ -127,6 +142,7 @@ int update(const TCliOptions& options) {
         setRunObserver(nullptr);
         return kExitUsage;
     }
+    adviseOnLatency(options.port);
     workflow.startWorker(TCmd::tCMD0);
     const auto tickEvery =
         view.showsProgress() ? std::chrono::milliseconds(250) : std::chrono::milliseconds(1000);

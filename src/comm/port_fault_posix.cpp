@@ -1,6 +1,7 @@
 // What a failing serial-port call means on a POSIX system, with the facts that help the user:
 // the group that owns a device the user may not open, the program that holds a busy one.
 #include "comm/port_fault.h"
+#include "comm/process_name.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -124,12 +125,6 @@ bool processHoldsFile(const std::string& pid, const std::string& device) {
     return false;
 }
 
-std::string describeProcess(const std::string& pid) {
-    std::string name;
-    std::getline(std::ifstream("/proc/" + pid + "/comm"), name);
-    return (name.empty() ? "another program" : name) + " (PID " + pid + ")";
-}
-
 // The process that holds an flock on the file: /proc/locks names it by the device and inode
 // of the file's node ("1: FLOCK  ADVISORY  WRITE 812 00:05:1234 0 EOF").
 std::string flockHolderOf(const std::string& path) {
@@ -147,7 +142,7 @@ std::string flockHolderOf(const std::string& path) {
         std::string id, kind, mode, access, pid, where;
         if (fields >> id >> kind >> mode >> access >> pid >> where && kind == "FLOCK" &&
             where == node && allDigits(pid.c_str())) {
-            return describeProcess(pid);
+            return processDescription(std::stol(pid));
         }
     }
     return {};
@@ -164,7 +159,7 @@ std::string openerOf(const std::string& path) {
     while (const dirent* entry = ::readdir(proc.get())) {
         if (allDigits(entry->d_name) && entry->d_name != self &&
             processHoldsFile(entry->d_name, device)) {
-            return describeProcess(entry->d_name);
+            return processDescription(std::stol(entry->d_name));
         }
     }
     return {};
@@ -177,6 +172,13 @@ std::string holderOf(const std::string& call, const std::string& path) {
 }
 
 } // namespace
+
+std::string processDescription(long pid) {
+    const std::string number = std::to_string(pid);
+    std::string name;
+    std::getline(std::ifstream("/proc/" + number + "/comm"), name);
+    return (name.empty() ? "another program" : name) + " (PID " + number + ")";
+}
 
 void recordPortFault(const std::string& call, int error, const std::string& path) {
     TPortFault fault;

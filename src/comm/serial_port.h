@@ -21,6 +21,11 @@ inline constexpr unsigned kReadTimeoutPerByteMs = 1;
 // any step fails, with nothing left open; never throws.
 TPortHandle openComPort(const std::string& portName, std::uint32_t baudRate);
 
+// True where openComPort asks the adapter's driver for a 1 ms latency timer itself (Linux:
+// ASYNC_LOW_LATENCY); false where only the user can change it (Windows: the FTDI driver's
+// port settings).
+bool openComPortSetsLowLatency();
+
 // Lets queued output leave the port, then closes it.
 void closeComPort(TPortHandle handle);
 

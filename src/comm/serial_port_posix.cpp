@@ -1,12 +1,20 @@
-// POSIX serial port: termios raw mode, poll() with a deadline for the read time-out,
-// flock + TIOCEXCL for exclusive access.
+// POSIX serial port: termios raw mode, poll() with a deadline for the read time-out; exclusive
+// access by the shared lock file (taken before the device is opened), flock and TIOCEXCL; low
+// latency on USB adapters that offer it.
 #include "comm/serial_port.h"
 
 #include "comm/port_fault.h"
+#include "comm/port_lock.h"
+#include "comm/process_name.h"
+#include "comm/run_observer.h"
+#include "comm/serial_low_latency.h"
 
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -25,6 +33,27 @@ int toFd(TPortHandle handle) {
 bool fail(const char* call, const std::string& path = {}) {
     recordPortFault(call, errno, path);
     return false;
+}
+
+// What an open port needs at its close, by descriptor.
+struct TOpenPort {
+    std::string lockFile;
+    std::optional<int> serialFlags; // to put back: low latency was switched on
+};
+
+std::mutex gOpenPortsLock;
+std::map<int, TOpenPort>& openPorts() {
+    static auto* ports = new std::map<int, TOpenPort>; // never destroyed: workers may outlive main
+    return *ports;
+}
+
+// A remark for the frame trace; nothing is formatted without an observer.
+void note(const std::string& text) {
+    if (!text.empty()) {
+        if (TRunObserver* observer = runObserver()) {
+            observer->note(text);
+        }
+    }
 }
 
 bool hungUp(const char* call) {
@@ -83,7 +112,8 @@ bool applyLineSettings(int fd, std::uint32_t baudRate) {
     termios tio{};
     cfmakeraw(&tio); // binary: no CR/LF mapping, no output processing, no echo, no signals
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
-    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    // HUPCL: the last close drops DTR and RTS, as a Windows driver does when its handle closes.
+    tio.c_cflag |= CS8 | CLOCAL | CREAD | HUPCL;
     // 0x11 and 0x13 occur in firmware data and in frames: no software flow control either.
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     tio.c_cc[VMIN] = 0;
@@ -108,7 +138,7 @@ bool setModemLines(int fd) {
     return true;
 }
 
-bool configure(int fd, const std::string& path, std::uint32_t baudRate) {
+bool configure(int fd, const std::string& path, std::uint32_t baudRate, TOpenPort& state) {
     if (!isatty(fd)) {
         return fail("isatty", path); // ENOTTY: a regular file, /dev/null, ...
     }
@@ -123,7 +153,22 @@ bool configure(int fd, const std::string& path, std::uint32_t baudRate) {
     if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         return fail("fcntl", path);
     }
-    return applyLineSettings(fd, baudRate) && setModemLines(fd);
+    if (!applyLineSettings(fd, baudRate)) {
+        return false;
+    }
+    std::string refused;
+    state.serialFlags = enableLowLatency(fd, refused);
+    note(refused);
+    return setModemLines(fd); // DTR last, when the port is fully configured
+}
+
+// Closes the descriptor and lets go of what the port held: the low-latency flag, the lock.
+void closeOpenPort(int fd, const TOpenPort& state) {
+    if (state.serialFlags) {
+        restoreSerialFlags(fd, *state.serialFlags);
+    }
+    ::close(fd);
+    releasePortLock(state.lockFile);
 }
 
 int remainingMs(Clock::time_point deadline) {
@@ -164,25 +209,60 @@ TPortHandle openComPort(const std::string& portName, std::uint32_t baudRate) {
         fail("open", path);
         return kInvalidPortHandle;
     }
+    const TPortLock lock = takePortLock(path);
+    if (lock.outcome == TPortLock::TOutcome::Held) {
+        // Refused before the device is touched: its open would raise the modem lines.
+        TPortFault fault;
+        fault.kind = TPortFaultKind::InUse;
+        fault.call = "lock";
+        fault.path = path;
+        fault.holder = processDescription(lock.holderPid);
+        fault.osMessage = lock.file + " is held";
+        setPortFault(std::move(fault));
+        return kInvalidPortHandle;
+    }
+    note(lock.note);
+    TOpenPort state;
+    state.lockFile = lock.file;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         fail("open", path);
+        releasePortLock(state.lockFile);
         return kInvalidPortHandle;
     }
-    if (!configure(fd, path, baudRate)) {
-        ::close(fd);
+    if (!configure(fd, path, baudRate, state)) {
+        const TPortFault why = lastPortFault(); // the close must not change it
+        closeOpenPort(fd, state);
+        setPortFault(why);
         return kInvalidPortHandle;
+    }
+    {
+        std::lock_guard guard(gOpenPortsLock);
+        openPorts()[fd] = std::move(state);
     }
     clearPortFault();
     return static_cast<TPortHandle>(fd);
+}
+
+bool openComPortSetsLowLatency() {
+    return true;
 }
 
 void closeComPort(TPortHandle handle) {
     if (handle == kInvalidPortHandle) {
         return;
     }
-    tcdrain(toFd(handle));
-    ::close(toFd(handle));
+    TOpenPort state;
+    {
+        std::lock_guard guard(gOpenPortsLock);
+        const auto it = openPorts().find(toFd(handle));
+        if (it != openPorts().end()) {
+            state = std::move(it->second);
+            openPorts().erase(it);
+        }
+    }
+    tcdrain(toFd(handle)); // queued output leaves before the lines drop
+    closeOpenPort(toFd(handle), state);
 }
 
 bool clearPortErrors(TPortHandle handle) {
@@ -191,6 +271,11 @@ bool clearPortErrors(TPortHandle handle) {
 }
 
 bool purgePort(TPortHandle handle) {
+    // tcflush empties the kernel's buffers only: a USB adapter's driver (ftdi_sio) sends its
+    // chip no purge request, so bytes still inside a real FTDI chip survive it. With the
+    // latency timer at 1 ms (low latency, set at open) such bytes reach the host within 1 ms,
+    // long before the next try 100 ms later, whose purge then drops them: a late reply to an
+    // earlier try never passes for the reply to this one.
     return tcflush(toFd(handle), TCIOFLUSH) == 0 || fail("tcflush");
 }
 

@@ -104,6 +104,10 @@ TPortHandle openComPort(const std::string& portName, std::uint32_t baudRate) {
     return reinterpret_cast<TPortHandle>(h);
 }
 
+bool openComPortSetsLowLatency() {
+    return false;
+}
+
 void closeComPort(TPortHandle handle) {
     if (handle == kInvalidPortHandle) {
         return;

@@ -263,6 +263,7 @@ TEST_F(CliFieldTest, TraceOfAShortRun) {
     const char* const expected[] = {
         R"(open .*)",
         R"(phase: opening the port)",
+        R"(note: low latency not available: TIOCGSERIAL: .*)", // a pseudo-terminal
         R"(phase: waking the logger)",
         R"(TX 00 00 00 00 00 00 00 00  try 1  not awaited)",
         R"(pause 100 ms)",

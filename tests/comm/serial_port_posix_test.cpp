@@ -117,8 +117,8 @@ TEST_F(SerialPortTest, SecondOpenIsRefusedUntilTheFirstCloses) {
         TOpenPort second(pty.slavePath());
         EXPECT_EQ(second.handle, kInvalidPortHandle);
         EXPECT_EQ(lastPortFault().kind, TPortFaultKind::InUse);
-        EXPECT_EQ(lastPortFault().call, "flock");
-        // The flock's owner, from /proc/locks: this process.
+        EXPECT_EQ(lastPortFault().call, "lock"); // refused by the lock file, before the open
+        // The lock's owner: this process.
         EXPECT_NE(lastPortFault().holder.find("(PID " + std::to_string(getpid()) + ")"),
                   std::string::npos)
             << lastPortFault().holder;
