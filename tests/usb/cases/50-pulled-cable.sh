@@ -47,5 +47,7 @@ case_host() {
 }
 
 case_check() {
+    grep -q 'the device went away during the run (unplugged?)' "$(guest_file cut.err)" ||
+        fail "no reason on stderr: $(head -n 1 "$(guest_file cut.err)")"
     flash_matches_image "$REPLUG_LOGGER"
 }

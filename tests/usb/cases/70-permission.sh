@@ -17,6 +17,10 @@ case_guest() {
 }
 
 case_check() {
+    grep -q 'permission denied: the device belongs to group dialout' "$(guest_file update.err)" ||
+        fail "no permission reason on stderr: $(head -n 1 "$(guest_file update.err)")"
+    grep -q 'sudo usermod -aG dialout tech' "$(guest_file update.err)" ||
+        fail "no fix on stderr: $(sed -n 2p "$(guest_file update.err)")"
     # The simulated logger saw nothing of it (it counts the frames when it ends).
     grep -q '^loggersim: 0 frames' "$CASE_DIR/logger-0.err" ||
         fail "the logger got frames: $(grep frames "$CASE_DIR/logger-0.err")"
