@@ -172,7 +172,7 @@ int update(const TCliOptions& options) {
         (void)monitor.release();
         (void)trace.release();
     }
-    return exitCodeFor(outcome.endedWith);
+    return exitStatusFor(outcome.endedWith);
 }
 
 int run(int argc, char** argv) {

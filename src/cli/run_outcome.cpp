@@ -29,23 +29,9 @@ std::string counted(int n, const char* one, const char* many) {
 
 } // namespace
 
-int exitCodeFor(const std::optional<TStatusMessage>& endedWith) {
-    if (!endedWith) {
-        return kExitFatal;
-    }
-    switch (endedWith->code) {
-    case kStatusCompleted:
-        return 0;
-    case kStatusRepeat:
-        return noReplyExitCode();
-    default:
-        return errorRow(endedWith->value).exitCode;
-    }
-}
-
 std::vector<std::string> outcomeLines(const TRunOutcome& outcome, const TRunMonitor& monitor) {
     std::vector<std::string> lines;
-    const int exitCode = exitCodeFor(outcome.endedWith);
+    const int exitCode = exitStatusFor(outcome.endedWith);
     const int runs = outcome.restarts + 1;
     const std::string inRuns = counted(runs, "run", "runs");
 

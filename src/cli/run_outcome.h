@@ -19,9 +19,6 @@ struct TRunOutcome {
     int selectedImage = -1; // as the last run left it
 };
 
-// The exit status: 0 success, 1 fatal, 30 no answer past the restarts, else the error code.
-int exitCodeFor(const std::optional<TStatusMessage>& endedWith);
-
 // The lines for stderr, without the program's prefix: the port's reason and fix, the end of
 // the restarts, a module left partly programmed, and last the summary.
 std::vector<std::string> outcomeLines(const TRunOutcome& outcome, const TRunMonitor& monitor);

@@ -226,6 +226,45 @@ const TErrorRow& errorRow(std::int32_t code) {
     return row == std::end(kErrorRows) ? kErrorRows[0] : *row;
 }
 
-int noReplyExitCode() {
-    return errorRow(kErrNoReply).exitCode;
+int exitStatusFor(const std::optional<TStatusMessage>& endedWith) {
+    if (!endedWith) {
+        return kExitFatal;
+    }
+    switch (endedWith->code) {
+    case kStatusCompleted:
+        return 0;
+    case kStatusRepeat:
+        return errorRow(kErrNoReply).exitCode;
+    default:
+        return errorRow(endedWith->value).exitCode;
+    }
+}
+
+std::string resultName(const std::optional<TStatusMessage>& endedWith) {
+    if (!endedWith) {
+        return errorRow(kErrFatal).name;
+    }
+    switch (endedWith->code) {
+    case kStatusCompleted:
+        return "success";
+    case kStatusRepeat:
+        return errorRow(kErrNoReply).name;
+    default:
+        return errorRow(endedWith->value).name;
+    }
+}
+
+std::string resultText(const std::optional<TStatusMessage>& endedWith,
+                       const std::string& portText) {
+    if (!endedWith) {
+        return errorRow(kErrFatal).text(portText);
+    }
+    const TStatusRow* row = findStatusRow(endedWith->code);
+    if (row == nullptr) {
+        return {};
+    }
+    if (row->effect == TRunEffect::Fails) {
+        return errorRow(endedWith->value).text(portText);
+    }
+    return row->text(endedWith->value, portText).value_or(std::string());
 }

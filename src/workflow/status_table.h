@@ -4,6 +4,8 @@
 // updater's exit status and the names of machine-readable output are all read from here.
 // The numbers themselves live with the worker that posts them (comm/uExceptions1V0.h).
 
+#include "comm/message_post.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -50,5 +52,13 @@ const TStatusRow* findStatusRow(std::int32_t code);
 // The row of an error code; an unlisted code gets the row of error 0, the fatal default.
 const TErrorRow& errorRow(std::int32_t code);
 
-// The exit status for a run that ended with status 13 after the last allowed restart.
-int noReplyExitCode();
+// How a run ended, for exit statuses and records: the final message of the last run, or
+// nothing when no run ended (no worker could start).
+// The exit status: 0 success, 1 fatal, 30 no answer past the restarts (status 13), otherwise
+// the exit status of the error code's row.
+int exitStatusFor(const std::optional<TStatusMessage>& endedWith);
+// "success", the error code's name, or "no_reply" (status 13) / "fatal" (no run ended).
+std::string resultName(const std::optional<TStatusMessage>& endedWith);
+// The text of that end: the completion text, the error text, or the repeat text.
+std::string resultText(const std::optional<TStatusMessage>& endedWith,
+                       const std::string& portText);

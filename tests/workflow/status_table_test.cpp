@@ -97,7 +97,29 @@ TEST(StatusTable, EveryErrorCodeHasOneRowWithATextAndAnExitStatus) {
     }
     // An unlisted code is shown and ends as error 0 does.
     EXPECT_EQ(&errorRow(99), &errorRow(kErrFatal));
-    EXPECT_EQ(noReplyExitCode(), 30);
+}
+
+TEST(StatusTable, HowARunEndedGivesExitStatusAndResultName) {
+    struct Case {
+        std::optional<TStatusMessage> endedWith;
+        int exitStatus;
+        const char* name;
+    } const cases[] = {
+        {TStatusMessage{kStatusCompleted, 0}, 0, "success"},
+        {TStatusMessage{kStatusRepeat, 0}, 30, "no_reply"}, // past the restarts
+        {TStatusMessage{kStatusFailed, kErrCancelled}, 20, "cancelled"},
+        {TStatusMessage{kStatusFailed, kErrRepeatProgramming}, 44, "programming"},
+        {TStatusMessage{kStatusFailed, kErrFatal}, 1, "fatal"},
+        {TStatusMessage{kStatusFailed, 99}, 1, "fatal"}, // unlisted
+        {std::nullopt, 1, "fatal"},                      // no run ended
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(exitStatusFor(c.endedWith), c.exitStatus) << c.name;
+        EXPECT_EQ(resultName(c.endedWith), c.name);
+    }
+    EXPECT_EQ(resultText(TStatusMessage{kStatusFailed, kErrCancelled}, "COM3"), "Process cancelled!");
+    EXPECT_EQ(resultText(TStatusMessage{kStatusRepeat, 0}, "COM3"),
+              "Repeat update because communication error!");
 }
 
 } // namespace
