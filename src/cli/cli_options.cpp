@@ -78,11 +78,22 @@ TCliOptions parseCliOptions(int argc, const char* const* argv) {
             return argv[++i];
         };
         if (arg == "--port") {
-            options.port = portName(value());
-            options.portGiven = true;
+            options.ports.push_back(portName(value()));
         } else if (arg.rfind("--port=", 0) == 0) {
-            options.port = portName(arg.substr(7));
-            options.portGiven = true;
+            options.ports.push_back(portName(arg.substr(7)));
+        } else if (arg == "--all-ports") {
+            options.allPorts = true;
+        } else if (arg == "--station") {
+            options.station = true;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--record") {
+            options.record = value();
+            if (options.record->empty()) {
+                throw std::invalid_argument("--record needs a file name");
+            }
+        } else if (arg == "--no-record") {
+            options.noRecord = true;
         } else if (arg == "--yes" || arg == "-y") {
             options.yes = true;
         } else if (arg == "--read-info-only") {
@@ -109,6 +120,14 @@ TCliOptions parseCliOptions(int argc, const char* const* argv) {
         } else {
             options.startupArgs.push_back(arg); // key:value, judged as the window judges it
         }
+    }
+    if (options.record && options.noRecord) {
+        throw std::invalid_argument("--record and --no-record exclude each other");
+    }
+    const int modes = (options.ports.empty() ? 0 : 1) + (options.allPorts ? 1 : 0) +
+                      (options.station ? 1 : 0);
+    if (modes > 1) {
+        throw std::invalid_argument("give --port, --all-ports or --station, not several of them");
     }
     return options;
 }

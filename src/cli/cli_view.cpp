@@ -24,12 +24,15 @@ TCliView::TCliView(std::string port, bool readInfoOnly, std::FILE* report, std::
       FMonitor(monitor) {}
 
 void TCliView::addReportLine(const std::string& text) {
+    FLastReported = text;
+    if (FReport == nullptr) {
+        return;
+    }
     const bool redraw = FProgressShown;
     clearProgressLine();
     // A closed stdout must not stop the update: a failed write is dropped.
     std::fputs((reportLine(text) + "\n").c_str(), FReport);
     std::fflush(FReport);
-    FLastReported = text;
     if (redraw) {
         drawProgress();
     }
@@ -110,4 +113,7 @@ bool TCliView::cancelRequested() const {
 
 void TCliView::restarting() {
     FMonitor.restartStarting(++FRestarts);
+    if (FOnRestart) {
+        FOnRestart(FRestarts);
+    }
 }

@@ -7,12 +7,14 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 
 class TCliView : public TWorkflowView {
 public:
-    // `progress` is nullptr when stderr is no terminal: no progress line then.
+    // `report` is nullptr when the report lines are not wanted (JSON on stdout); `progress` is
+    // nullptr when stderr is no terminal: no progress line then.
     TCliView(std::string port, bool readInfoOnly, std::FILE* report, std::FILE* progress,
              TRunMonitor& monitor);
 
@@ -29,6 +31,9 @@ public:
     void pauseFrontEnd(std::chrono::milliseconds duration) override;
     bool cancelRequested() const override;
     void restarting() override;
+
+    // Called with the number of the restart (from 1) when an automatic restart begins.
+    void onRestart(std::function<void(int restart)> callback) { FOnRestart = std::move(callback); }
 
     // Redraws the progress line: the elapsed time moves on between messages.
     void tick();
@@ -53,6 +58,7 @@ private:
     int FPosition = 0;
     int FRestarts = 0;
     std::optional<std::chrono::steady_clock::time_point> FStart;
+    std::function<void(int)> FOnRestart;
 };
 
 // "1:05" (minutes:seconds), "1:02:03" past an hour.

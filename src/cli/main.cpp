@@ -6,6 +6,8 @@
 #include "cli/process_signals.h"
 #include "cli/run_monitor.h"
 #include "cli/run_outcome.h"
+#include "cli/single_update.h"
+#include "cli/supervisor.h"
 #include "cli/terminal.h"
 #include "comm/message_queue.h"
 #include "comm/serial_port.h"
@@ -32,10 +34,6 @@ namespace {
 constexpr int kExitFatal = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitNotConfirmed = 3;
-
-void tell(const std::string& message) {
-    std::fprintf(stderr, "sdupdate-cli: %s\n", message.c_str());
-}
 
 int usageError(const std::string& message) {
     tell(message);
@@ -95,86 +93,6 @@ int listPorts() {
     return 0;
 }
 
-std::unique_ptr<TFrameTrace> openTrace(const std::string& target) {
-    if (target == "-") {
-        return std::make_unique<TFrameTrace>(stderr, false);
-    }
-    std::FILE* file = std::fopen(target.c_str(), "w");
-    if (file == nullptr) {
-        throw std::invalid_argument("cannot write the trace file \"" + target +
-                                    "\": " + std::strerror(errno));
-    }
-    return std::make_unique<TFrameTrace>(file, true);
-}
-
-// Where the serial layer cannot ask for low latency itself, a slow adapter is worth a word.
-void adviseOnLatency(const std::string& port) {
-    if (openComPortSetsLowLatency()) {
-        return;
-    }
-    if (const auto adapter = adapterInfo(port); adapter && adapter->latencyTimerMs) {
-        if (const auto advice = latencyAdvice(port, *adapter->latencyTimerMs)) {
-            tell("warning: " + *advice);
-        }
-    }
-}
-
-int update(const TCliOptions& options) {
-    std::unique_ptr<TFrameTrace> trace;
-    if (options.trace) {
-        try {
-            trace = openTrace(*options.trace);
-        } catch (const std::invalid_argument& e) {
-            return usageError(e.what());
-        }
-        trace->event("open " + options.port);
-    }
-    auto monitor = std::make_unique<TRunMonitor>(trace.get());
-    setRunObserver(monitor.get());
-
-    TMessageQueue queue;
-    TCliView view(options.port, options.readInfoOnly, stdout, stderrIsTerminal() ? stderr : nullptr,
-                  *monitor);
-    TUpdateWorkflow workflow(view, queue.handle());
-    workflow.setRestartLimit(options.maxRestarts);
-    if (const auto failure = workflow.prepareRun(options.file ? &*options.file : nullptr)) {
-        tell("cannot use the firmware file \"" + *options.file + "\": " + *failure);
-        setRunObserver(nullptr);
-        return kExitUsage;
-    }
-    adviseOnLatency(options.port);
-    workflow.startWorker(TCmd::tCMD0);
-    const auto tickEvery =
-        view.showsProgress() ? std::chrono::milliseconds(250) : std::chrono::milliseconds(1000);
-    while (workflow.running()) {
-        if (const auto message = queue.waitNext(tickEvery)) {
-            workflow.WMStatus(message->code, message->value);
-        }
-        view.tick();
-    }
-    // The port was closed before the final message; let the worker object go, too.
-    const bool workersEnded = TCommThread::waitUntilNoneLive(std::chrono::seconds(5));
-
-    TRunOutcome outcome;
-    outcome.endedWith = workflow.endedWith();
-    outcome.port = options.port;
-    outcome.restarts = workflow.restarts();
-    outcome.maxRestarts = options.maxRestarts;
-    outcome.duration = view.elapsed();
-    outcome.selectedImage = gSelectedImage.load(std::memory_order_relaxed);
-    for (const auto& line : outcomeLines(outcome, *monitor)) {
-        tell(line);
-    }
-    if (workersEnded) {
-        setRunObserver(nullptr);
-    } else {
-        // A worker that has not ended yet may still call them: they stay for the process.
-        (void)monitor.release();
-        (void)trace.release();
-    }
-    return exitStatusFor(outcome.endedWith);
-}
-
 int run(int argc, char** argv) {
     protectStandardStreams();
     installCancelHandlers();
@@ -207,8 +125,19 @@ int run(int argc, char** argv) {
     if (options.listPorts) {
         return listPorts();
     }
-    if (!options.portGiven) {
+    if (options.ports.empty() && !options.allPorts && !options.station) {
         return usageError("--port NAME is missing (see --help)");
+    }
+    for (std::size_t i = 0; i < options.ports.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (options.ports[i] == options.ports[j]) {
+                return usageError("--port " + options.ports[i] + " is given twice");
+            }
+        }
+    }
+    const bool severalPorts = options.ports.size() > 1 || options.allPorts || options.station;
+    if (severalPorts && options.trace == "-") {
+        return usageError("--trace - takes one port; give a file name (one trace per port)");
     }
     if (options.readInfoOnly && !startup.readInfoOnlyVisible) {
         return usageError("--read-info-only is available in internal mode only");
@@ -223,7 +152,22 @@ int run(int argc, char** argv) {
         }
         return kExitNotConfirmed;
     }
-    return update(options);
+    if (options.station) {
+        return runStation(options);
+    }
+    if (options.allPorts) {
+        const TPortList ports = getSerialPorts();
+        if (ports.empty()) {
+            tell("--all-ports: no serial port of the logger's USB adapter found: is the cable "
+                 "plugged in?");
+            return kErrPortNotReady;
+        }
+        return updatePorts(options, ports);
+    }
+    if (options.ports.size() > 1) {
+        return updatePorts(options, options.ports);
+    }
+    return updateOnePort(options, options.ports.front());
 }
 
 } // namespace

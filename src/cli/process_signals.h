@@ -14,6 +14,13 @@ void installCancelHandlers();
 // True once a cancel signal has arrived.
 bool cancelSignalled();
 
+// The supervisor of several updates in child processes (several ports, station mode) counts
+// the same signals and decides itself what each one means; after `signalsToEnd` of them the
+// next one ends it at once. The children get no signal from the terminal: the supervisor
+// hands the cancel on.
+void installSupervisorHandlers(int signalsToEnd);
+int signalsReceived();
+
 // SIGPIPE ignored (a write to a closed pipe fails instead of ending the process), and any of
 // the descriptors 0, 1 and 2 that is closed reopened on the null device.
 void protectStandardStreams();

@@ -12,6 +12,9 @@ namespace {
 
 std::atomic<bool> gSignalled{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+std::atomic<int> gSignalCount{0};
+std::atomic<int> gSignalsToEnd{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 
 constexpr int kCancelSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -33,10 +36,25 @@ extern "C" void onCancelSignal(int) {
     setDisposition(SIG_DFL); // sigaction is async-signal-safe
 }
 
+extern "C" void onSupervisorSignal(int) {
+    if (gSignalCount.fetch_add(1) + 1 >= gSignalsToEnd.load()) {
+        setDisposition(SIG_DFL);
+    }
+}
+
 } // namespace
 
 void installCancelHandlers() {
     setDisposition(onCancelSignal);
+}
+
+void installSupervisorHandlers(int signalsToEnd) {
+    gSignalsToEnd.store(signalsToEnd);
+    setDisposition(onSupervisorSignal);
+}
+
+int signalsReceived() {
+    return gSignalCount.load();
 }
 
 bool cancelSignalled() {

@@ -9,6 +9,8 @@
 namespace {
 
 std::atomic<bool> gSignalled{false};
+std::atomic<int> gSignalCount{0};
+std::atomic<int> gSignalsToEnd{0};
 
 // Runs on a thread of its own that the system creates for the event.
 BOOL WINAPI onConsoleEvent(DWORD event) {
@@ -27,10 +29,28 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     return TRUE;
 }
 
+BOOL WINAPI onSupervisorEvent(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
+        return FALSE;
+    }
+    // The one past the limit: the default handler ends the process.
+    return gSignalCount.fetch_add(1) < gSignalsToEnd.load() ? TRUE : FALSE;
+}
+
 } // namespace
 
 void installCancelHandlers() {
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
+void installSupervisorHandlers(int signalsToEnd) {
+    gSignalsToEnd.store(signalsToEnd);
+    SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+    SetConsoleCtrlHandler(onSupervisorEvent, TRUE);
+}
+
+int signalsReceived() {
+    return gSignalCount.load();
 }
 
 bool cancelSignalled() {

@@ -10,7 +10,7 @@
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 template <class T> json orNull(const std::optional<T>& value) {
     return value ? json(*value) : json(nullptr);
@@ -105,7 +105,7 @@ std::string imageDigest(int image) {
     return sha256Hex(lines);
 }
 
-nlohmann::json recordJson(const TUpdateRecord& record) {
+nlohmann::ordered_json recordJson(const TUpdateRecord& record) {
     json logger = nullptr;
     if (record.loggerClass) {
         logger = {{"class", *record.loggerClass},

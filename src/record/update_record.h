@@ -56,7 +56,7 @@ private:
 std::string imageDigest(int image);
 
 // The record as JSON; the image's version, date and digest are read from the catalogue.
-nlohmann::json recordJson(const TUpdateRecord& record);
+nlohmann::ordered_json recordJson(const TUpdateRecord& record);
 
 // This machine's name ("" when the system does not tell); one implementation per OS.
 std::string hostName();

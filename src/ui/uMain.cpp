@@ -3,7 +3,10 @@
 #include "firmware/uFWVersions.h"
 #include "internal_mode/internal_switch.h"
 #include "ports/device_change.h"
+#include "ports/adapter_info.h"
 #include "ports/port_list.h"
+#include "record/line_retry_counter.h"
+#include "record/record_writer.h"
 #include "settings/update_settings.h"
 #include "ui/device_change_source.h"
 #include "ui/uInfo.h"
@@ -64,6 +67,12 @@ protected:
     }
 };
 
+// Never destroyed: a worker may still report while the program ends.
+TLineRetryCounter& lineRetries() {
+    static auto* counter = new TLineRetryCounter;
+    return *counter;
+}
+
 TfrmMain::TPortSource& portSource() {
     static TfrmMain::TPortSource source = [] { return getSerialPorts(); };
     return source;
@@ -75,6 +84,7 @@ TfrmMain::TfrmMain(std::vector<std::string> args, QWidget* parent)
     : QMainWindow(parent), FArgs(std::move(args)), FTarget(this),
       FWorkflow(*this, FTarget.handle()) {
     frmMain = this;
+    setRunObserver(&lineRetries());
     guarded(this, [this] {
         createComponents();
         FormCreate();
@@ -388,7 +398,27 @@ void TfrmMain::menInfoFileClick() {
 }
 
 void TfrmMain::WMStatus(std::int32_t code, std::int32_t value) {
+    FRecordCollector.statusMessage(code, value);
     FWorkflow.WMStatus(code, value);
+}
+
+void TfrmMain::runEnded(const TStatusMessage& endedWith) {
+    // The record is written before any message window waits for the operator, so closing
+    // the program at that point loses nothing.
+    TUpdateRecord& record = FRecord;
+    record.end = std::chrono::system_clock::now();
+    FRecordCollector.fill(record);
+    record.image = gSelectedImage.load(std::memory_order_relaxed);
+    if (record.image != 0) {
+        record.imageFile.clear();
+    }
+    record.endedWith = endedWith;
+    record.restarts = FWorkflow.restarts();
+    record.linesRetried = lineRetries().linesRetried();
+    std::string error;
+    if (!writeUpdateRecord(record, {}, error)) {
+        qWarning("sdupdate: the update record was not written: %s", error.c_str());
+    }
 }
 
 void TfrmMain::WMMove() {
@@ -425,7 +455,19 @@ void TfrmMain::WMDeviceChange(bool isPortChange) {
 // Workflow operations.
 
 std::optional<std::string> TfrmMain::prepareRun(const std::string* fileName) {
-    return FWorkflow.prepareRun(fileName);
+    auto failure = FWorkflow.prepareRun(fileName);
+    // A new record for the run and its automatic restarts.
+    FRecord = TUpdateRecord{};
+    FRecord.tool = "sdupdate";
+    FRecord.toolVersion = SDU_VERSION;
+    FRecord.host = hostName();
+    FRecord.start = std::chrono::system_clock::now();
+    FRecord.port = FWorkflow.port();
+    FRecord.adapter = adapterInfo(FRecord.port);
+    FRecord.imageFile = fileName != nullptr ? *fileName : std::string();
+    FRecordCollector = TRecordCollector{};
+    lineRetries().reset();
+    return failure;
 }
 
 void TfrmMain::startWorker(TCmd cmd) {

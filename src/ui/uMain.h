@@ -2,6 +2,7 @@
 // The main window: the operator's control surface and the owner of the update workflow.
 
 #include "ports/device_change.h"
+#include "record/update_record.h"
 #include "ui/qt_message_target.h"
 #include "workflow/update_workflow.h"
 
@@ -69,6 +70,7 @@ public:
     std::string portText() const override;
     bool readInfoOnlyChecked() const override;
     void pauseFrontEnd(std::chrono::milliseconds duration) override;
+    void runEnded(const TStatusMessage& endedWith) override;
 
     // State, for the program and its tests.
     bool running() const { return FWorkflow.running(); }
@@ -120,6 +122,9 @@ private:
     std::vector<std::string> FArgs;
     TQtMessageTarget FTarget;
     TUpdateWorkflow FWorkflow;
+    // The record of the current run (with its restarts), written when it ends.
+    TUpdateRecord FRecord;
+    TRecordCollector FRecordCollector;
     std::unique_ptr<TDeviceChangeSource> FDeviceChanges;
     bool FInternalMode = false;
     bool FIdleSeen = false; // the one-time marker of the first idle moment

@@ -71,6 +71,11 @@ bool TUpdateWorkflow::mayRestart() {
     return true;
 }
 
+void TUpdateWorkflow::endRun(TStatusMessage endedWith) {
+    FEndedWith = endedWith;
+    FView.runEnded(endedWith);
+}
+
 void TUpdateWorkflow::restart(TCmd cmd, bool keepCancel) {
     ++FRestarts;
     FView.restarting();
@@ -99,17 +104,19 @@ void TUpdateWorkflow::WMStatus(std::int32_t code, std::int32_t value) {
     case TRunEffect::Completes:
         FView.setProgress(100);
         finishRun();
-        FEndedWith = TStatusMessage{code, value};
+        endRun({code, value});
         present(row->outputs, text);
         return;
     case TRunEffect::Fails: {
         finishRun();
-        FEndedWith = TStatusMessage{code, value};
         FView.beep();
         const TErrorRow& error = errorRow(value);
+        const bool again = error.restarts && mayRestart();
+        if (!again) {
+            endRun({code, value});
+        }
         present(error.outputs, error.text(FView.portText()));
-        if (error.restarts && mayRestart()) {
-            FEndedWith.reset();
+        if (again) {
             restart(TCmd::tCMD0, false);
         }
         return;
@@ -118,7 +125,7 @@ void TUpdateWorkflow::WMStatus(std::int32_t code, std::int32_t value) {
         present(row->outputs, text);
         if (!mayRestart()) {
             finishRun();
-            FEndedWith = TStatusMessage{code, value};
+            endRun({code, value});
             return;
         }
         FView.pauseFrontEnd(kRepeatPause);

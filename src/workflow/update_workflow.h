@@ -35,6 +35,8 @@ public:
     virtual bool cancelRequested() const { return false; }
     // An automatic restart is about to start a new worker.
     virtual void restarting() {}
+    // The run has ended with this message (no restart follows), before its texts are shown.
+    virtual void runEnded(const TStatusMessage& /*endedWith*/) {}
 };
 
 class TUpdateWorkflow {
@@ -71,6 +73,7 @@ private:
     void present(TOutputs outputs, const std::optional<std::string>& text);
     bool mayRestart();
     void restart(TCmd cmd, bool keepCancel);
+    void endRun(TStatusMessage endedWith);
 
     TWorkflowView& FView;
     TWindowHandle FhWindow;

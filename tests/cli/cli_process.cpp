@@ -24,10 +24,14 @@ TCliProcess::TCliProcess(const std::string& dir, const TCliSpawn& spawn) : FDir(
     // threads, only async-signal-safe calls are allowed.
     std::vector<std::string> argv{SDUPDATE_CLI};
     argv.insert(argv.end(), spawn.args.begin(), spawn.args.end());
-    std::vector<std::string> env{"XDG_CONFIG_HOME=" + dir + "/config"};
+    // Its own settings and records (unless the test gives XDG_DATA_HOME itself).
+    std::vector<std::string> env = spawn.env; // first: getenv finds the first of a name
+    env.push_back("XDG_CONFIG_HOME=" + dir + "/config");
+    env.push_back("XDG_DATA_HOME=" + dir + "/data");
     for (char** e = environ; *e != nullptr; ++e) {
-        if (std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0) {
-            env.emplace_back(*e);
+        const std::string entry = *e;
+        if (entry.rfind("XDG_CONFIG_HOME=", 0) != 0 && entry.rfind("XDG_DATA_HOME=", 0) != 0) {
+            env.push_back(entry);
         }
     }
     std::vector<char*> args, envp;

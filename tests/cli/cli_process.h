@@ -15,6 +15,8 @@ struct TCliSpawn {
     std::optional<int> stdoutFd = {};
     // Runs the child as this user and group (needs root); nothing: as the test runs.
     std::optional<std::pair<uid_t, gid_t>> account = {};
+    // More environment, "NAME=value"; these come before (and so win over) the others.
+    std::vector<std::string> env = {};
 };
 
 class TCliProcess {

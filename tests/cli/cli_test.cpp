@@ -51,7 +51,8 @@ protected:
 
     // Runs the updater with stdin from /dev/null (no terminal to ask).
     TCliRun run(const std::vector<std::string>& args) {
-        std::string cmd = "XDG_CONFIG_HOME=" + shellQuoted(dir + "/config") + " " + SDUPDATE_CLI;
+        std::string cmd = "XDG_CONFIG_HOME=" + shellQuoted(dir + "/config") +
+                          " XDG_DATA_HOME=" + shellQuoted(dir + "/data") + " " + SDUPDATE_CLI;
         for (const auto& a : args) {
             cmd += " " + shellQuoted(a);
         }
