@@ -10,7 +10,9 @@ bool TChildPool::start(const std::string& port) {
                 push({port, fromStderr ? TChildEvent::TKind::Stderr : TChildEvent::TKind::Json,
                       std::move(line)});
             },
-            [this, port] { push({port, TChildEvent::TKind::Ended, {}}); });
+            [this, port] {
+                push({port, TChildEvent::TKind::Ended, {}});
+            });
         return true;
     } catch (const std::runtime_error& e) {
         FChildren.erase(port);

@@ -2,8 +2,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <climits>
+#include <csignal>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/wait.h>

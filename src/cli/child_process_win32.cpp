@@ -43,8 +43,7 @@ std::wstring quoted(const std::wstring& arg) {
     return out + L"\"";
 }
 
-void readLines(HANDLE pipe, bool fromStderr,
-               const std::function<void(bool, std::string)>& onLine) {
+void readLines(HANDLE pipe, bool fromStderr, const std::function<void(bool, std::string)>& onLine) {
     std::string pending;
     char buffer[4096];
     DWORD n = 0;
@@ -164,10 +163,9 @@ std::string selfExecutable() {
     if (n == 0) {
         return "sdupdate-cli.exe";
     }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(n), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(n), out.data(), size, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(n), out.data(), size, nullptr, nullptr);
     return out;
 }

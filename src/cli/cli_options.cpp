@@ -124,8 +124,8 @@ TCliOptions parseCliOptions(int argc, const char* const* argv) {
     if (options.record && options.noRecord) {
         throw std::invalid_argument("--record and --no-record exclude each other");
     }
-    const int modes = (options.ports.empty() ? 0 : 1) + (options.allPorts ? 1 : 0) +
-                      (options.station ? 1 : 0);
+    const int modes =
+        (options.ports.empty() ? 0 : 1) + (options.allPorts ? 1 : 0) + (options.station ? 1 : 0);
     if (modes > 1) {
         throw std::invalid_argument("give --port, --all-ports or --station, not several of them");
     }

@@ -8,10 +8,10 @@
 inline constexpr int kDefaultMaxRestarts = 3;
 
 struct TCliOptions {
-    std::vector<std::string> ports; // --port, in the order given
-    bool allPorts = false;          // every port of the logger's adapter type
-    bool station = false;           // wait for adapters and update each new one
-    bool json = false;              // JSON Lines on stdout instead of the report
+    std::vector<std::string> ports;    // --port, in the order given
+    bool allPorts = false;             // every port of the logger's adapter type
+    bool station = false;              // wait for adapters and update each new one
+    bool json = false;                 // JSON Lines on stdout instead of the report
     std::optional<std::string> record; // the records file; nothing: the default one
     bool noRecord = false;
     bool yes = false;

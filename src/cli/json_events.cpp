@@ -39,7 +39,8 @@ const char* phaseName(const TRunProgress& progress) {
 }
 
 void TJsonEvents::emit(json event) {
-    json line = {{"event", event["event"]}, {"time", isoTimestamp(std::chrono::system_clock::now())}};
+    json line = {{"event", event["event"]},
+                 {"time", isoTimestamp(std::chrono::system_clock::now())}};
     for (auto& [key, value] : event.items()) {
         line[key] = value;
     }
@@ -72,12 +73,13 @@ void TJsonEvents::status(std::int32_t code, std::int32_t value, const std::strin
 
 void TJsonEvents::progress(int percent, const TRunProgress& progress,
                            std::chrono::steady_clock::duration elapsed) {
-    json event = {{"event", "progress"},
-                  {"percent", percent},
-                  {"line", progress.lines > 0 ? json(progress.line + 1) : json(nullptr)},
-                  {"lines", progress.lines > 0 ? json(progress.lines) : json(nullptr)},
-                  {"elapsed", seconds(elapsed)},
-                  {"estimate", progress.estimate ? json(seconds(*progress.estimate)) : json(nullptr)}};
+    json event = {
+        {"event", "progress"},
+        {"percent", percent},
+        {"line", progress.lines > 0 ? json(progress.line + 1) : json(nullptr)},
+        {"lines", progress.lines > 0 ? json(progress.lines) : json(nullptr)},
+        {"elapsed", seconds(elapsed)},
+        {"estimate", progress.estimate ? json(seconds(*progress.estimate)) : json(nullptr)}};
     emit(std::move(event));
 }
 

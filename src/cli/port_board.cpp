@@ -57,8 +57,8 @@ void applyChildStderr(TPortState& state, const std::string& line) {
 }
 
 std::string liveLine(const TPortState& state) {
-    std::string line = padded(state.port, 14) + padded(state.adapterSerial, 12) +
-                       padded(state.phase, 32);
+    std::string line =
+        padded(state.port, 14) + padded(state.adapterSerial, 12) + padded(state.phase, 32);
     if (!state.exitCode) {
         char percent[8];
         std::snprintf(percent, sizeof percent, "%3d%%", state.percent);
@@ -80,7 +80,8 @@ std::vector<std::string> summaryTable(const std::vector<TPortState>& states) {
         if (s.exitCode && *s.exitCode != 0) {
             result += " (" + std::to_string(*s.exitCode) + ")";
         }
-        rows.push_back(padded(s.port, 14) + padded(s.adapterSerial.empty() ? "-" : s.adapterSerial, 12) +
+        rows.push_back(padded(s.port, 14) +
+                       padded(s.adapterSerial.empty() ? "-" : s.adapterSerial, 12) +
                        padded(result, 22) + padded(s.image.empty() ? "-" : s.image, 30) +
                        secondsText(s.duration));
     }

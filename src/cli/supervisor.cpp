@@ -1,11 +1,11 @@
 #include "cli/supervisor.h"
 
 #include "cli/child_pool.h"
+#include "cli/cli_view.h"
 #include "cli/json_events.h"
 #include "cli/port_board.h"
 #include "cli/port_watch.h"
 #include "cli/process_signals.h"
-#include "cli/cli_view.h"
 #include "cli/single_update.h"
 #include "cli/terminal.h"
 #include "workflow/local_time.h"
@@ -105,8 +105,9 @@ private:
             for (auto& [key, value] : event.items()) {
                 withPort[key] = value;
             }
-            std::fputs((withPort.dump(-1, ' ', false, json::error_handler_t::replace) + "\n").c_str(),
-                       stdout);
+            std::fputs(
+                (withPort.dump(-1, ' ', false, json::error_handler_t::replace) + "\n").c_str(),
+                stdout);
             std::fflush(stdout);
         }
     }
@@ -140,7 +141,11 @@ void tellReasons(const TPortState& state) {
 } // namespace
 
 std::vector<std::string> childArguments(const TCliOptions& options, const std::string& port) {
-    std::vector<std::string> args = {selfExecutable(), "--port", port, "--yes", "--json",
+    std::vector<std::string> args = {selfExecutable(),
+                                     "--port",
+                                     port,
+                                     "--yes",
+                                     "--json",
                                      "--max-restarts",
                                      options.maxRestarts ? std::to_string(*options.maxRestarts)
                                                          : std::string("unlimited")};
@@ -200,8 +205,8 @@ int updatePorts(const TCliOptions& options, const std::vector<std::string>& port
         json summary = json::array();
         for (const auto& s : states) {
             summary.push_back({{"port", s.port},
-                               {"adapter_serial", s.adapterSerial.empty() ? json(nullptr)
-                                                                          : json(s.adapterSerial)},
+                               {"adapter_serial",
+                                s.adapterSerial.empty() ? json(nullptr) : json(s.adapterSerial)},
                                {"exit_code", s.exitCode.value_or(1)},
                                {"result", s.result},
                                {"image", s.image.empty() ? json(nullptr) : json(s.image)},
@@ -257,13 +262,13 @@ int runStation(const TCliOptions& options) {
             }
             if (!options.json) {
                 supervision.leaveBoard();
-                std::printf("%s  %s  %s  %s  %s  %s\n",
-                            isoTimestamp(std::chrono::system_clock::now()).c_str(),
-                            state.port.c_str(),
-                            state.adapterSerial.empty() ? "-" : state.adapterSerial.c_str(),
-                            state.result.c_str(), state.image.empty() ? "-" : state.image.c_str(),
-                            durationText(std::chrono::seconds(static_cast<long long>(state.duration)))
-                                .c_str());
+                std::printf(
+                    "%s  %s  %s  %s  %s  %s\n",
+                    isoTimestamp(std::chrono::system_clock::now()).c_str(), state.port.c_str(),
+                    state.adapterSerial.empty() ? "-" : state.adapterSerial.c_str(),
+                    state.result.c_str(), state.image.empty() ? "-" : state.image.c_str(),
+                    durationText(std::chrono::seconds(static_cast<long long>(state.duration)))
+                        .c_str());
                 std::fflush(stdout);
             }
             tellReasons(state);

@@ -73,9 +73,9 @@ bool appendRecord(const std::string& file, const std::string& line, std::string&
         }
     }
     DWORD written = 0;
-    const bool ok = WriteFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &written,
-                              nullptr) &&
-                    written == text.size() && FlushFileBuffers(h.get());
+    const bool ok =
+        WriteFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+        written == text.size() && FlushFileBuffers(h.get());
     UnlockFileEx(h.get(), 0, MAXDWORD, MAXDWORD, &whole);
     return ok || failed("cannot write " + file, error);
 }

@@ -2,8 +2,8 @@
 
 #include "firmware/uFWVersions.h"
 #include "internal_mode/internal_switch.h"
-#include "ports/device_change.h"
 #include "ports/adapter_info.h"
+#include "ports/device_change.h"
 #include "ports/port_list.h"
 #include "record/line_retry_counter.h"
 #include "record/record_writer.h"

@@ -60,5 +60,4 @@ int exitStatusFor(const std::optional<TStatusMessage>& endedWith);
 // "success", the error code's name, or "no_reply" (status 13) / "fatal" (no run ended).
 std::string resultName(const std::optional<TStatusMessage>& endedWith);
 // The text of that end: the completion text, the error text, or the repeat text.
-std::string resultText(const std::optional<TStatusMessage>& endedWith,
-                       const std::string& portText);
+std::string resultText(const std::optional<TStatusMessage>& endedWith, const std::string& portText);

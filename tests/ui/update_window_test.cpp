@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -132,8 +134,23 @@ private slots:
     void fileThatCannotBeUsed();
 };
 
+// The window's records file (the test's XDG_DATA_HOME) and its last record.
+QString recordsFile() {
+    return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/sdupdate/updates.jsonl");
+}
+
+QJsonObject lastRecord() {
+    QFile file(recordsFile());
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+    return QJsonDocument::fromJson(lines.last()).object();
+}
+
 void UpdateWindowTest::fullUpdate() {
     TSimServer sim;
+    QFile::remove(recordsFile());
     auto main = createWindows();
     QStringList titles;
     connect(main.get(), &QWidget::windowTitleChanged, this,
@@ -142,10 +159,12 @@ void UpdateWindowTest::fullUpdate() {
 
     QString statusWhenShown;
     QString reportWhenShown;
+    QJsonObject recordWhenShown;
     TModalClicker clicker({{QStringLiteral("Yes")}, {QStringLiteral("OK")}});
     clicker.onAnswer = [&](QWidget*) {
         statusWhenShown = main->statusText();
         reportWhenShown = frmProtocol->lines().isEmpty() ? QString() : frmProtocol->lines().last();
+        recordWhenShown = lastRecord();
     };
     QTest::mouseClick(main->btnProg, Qt::LeftButton);
     QVERIFY(waitFor([&] { return clicker.allAnswered() && idle(*main); }, 60s));
@@ -171,6 +190,16 @@ void UpdateWindowTest::fullUpdate() {
     QCOMPARE(main->beepCount(), 0);
     QVERIFY(sim.restarted());
     QCOMPARE(sim.flashHexRecords(), dataRecords(linesOf(3)));
+    // The record of the run, written before the message window waited for the operator.
+    QCOMPARE(recordWhenShown.value(QStringLiteral("tool")).toString(), QStringLiteral("sdupdate"));
+    QCOMPARE(recordWhenShown.value(QStringLiteral("port")).toString(), q(port));
+    const QJsonObject result = recordWhenShown.value(QStringLiteral("result")).toObject();
+    QCOMPARE(result.value(QStringLiteral("name")).toString(), QStringLiteral("success"));
+    QCOMPARE(recordWhenShown.value(QStringLiteral("image"))
+                 .toObject()
+                 .value(QStringLiteral("number"))
+                 .toInt(),
+             3);
 }
 
 void UpdateWindowTest::cancelledRun() {

@@ -117,7 +117,8 @@ TEST(StatusTable, HowARunEndedGivesExitStatusAndResultName) {
         EXPECT_EQ(exitStatusFor(c.endedWith), c.exitStatus) << c.name;
         EXPECT_EQ(resultName(c.endedWith), c.name);
     }
-    EXPECT_EQ(resultText(TStatusMessage{kStatusFailed, kErrCancelled}, "COM3"), "Process cancelled!");
+    EXPECT_EQ(resultText(TStatusMessage{kStatusFailed, kErrCancelled}, "COM3"),
+              "Process cancelled!");
     EXPECT_EQ(resultText(TStatusMessage{kStatusRepeat, 0}, "COM3"),
               "Repeat update because communication error!");
 }
