@@ -3,19 +3,27 @@
 #include <stdexcept>
 
 const char* const kCliUsage =
-    "Usage: sdupdate-cli --port NAME [--yes] [--max-restarts N|unlimited] [--trace FILE]\n"
-    "                    [--read-info-only] [--file PATH] [key:value ...]\n"
+    "Usage: sdupdate-cli --port NAME [--port NAME ...] [options] [key:value ...]\n"
+    "       sdupdate-cli --all-ports | --station [options] [key:value ...]\n"
     "       sdupdate-cli --list-images | --list-ports | --help | --version\n"
     "\n"
     "Updates the firmware of the SD card module of the logger on serial port NAME\n"
     "(COM3 on Windows; ttyUSB0 or a path such as /dev/pts/3 elsewhere).\n"
     "\n"
-    "  --port NAME         serial port of the logger\n"
+    "  --port NAME         serial port of the logger; several times: those loggers at once\n"
+    "  --all-ports         every port of the logger's USB adapter type, at once\n"
+    "  --station           wait for adapters to appear and update each new one once (again\n"
+    "                      after it was unplugged); Ctrl-C stops taking new ones, a second\n"
+    "                      Ctrl-C cancels the running updates\n"
     "  --yes               answer the confirmation question with Yes\n"
     "  --max-restarts N    automatic restarts after a communication or programming failure\n"
     "                      before giving up (default 3; 'unlimited' as the desktop program)\n"
+    "  --json              JSON Lines on stdout instead of the report (docs/json.md)\n"
+    "  --record FILE       append the update record to FILE (default: the records file,\n"
+    "                      $XDG_DATA_HOME/sdupdate/updates.jsonl)\n"
+    "  --no-record         write no update record\n"
     "  --trace FILE        write every frame sent and received, the pauses and the restarts\n"
-    "                      to FILE ('-' for stderr)\n"
+    "                      to FILE ('-' for stderr; with several ports FILE.PORT each)\n"
     "  --read-info-only    stop after the image choice (internal mode only)\n"
     "  --file PATH         send the image of a firmware description file\n"
     "                      (internal mode with f:+ only)\n"
@@ -26,7 +34,8 @@ const char* const kCliUsage =
     "\n"
     "The report goes to stdout, one line per entry; warnings, the reason of a failure, the\n"
     "progress bar (on a terminal) and a summary go to stderr. A closed stdout or stderr\n"
-    "does not stop the update.\n"
+    "does not stop the update. Several ports are updated by one child process each: a live\n"
+    "line per port on a terminal, then a summary table on stderr.\n"
     "\n"
     "Ctrl-C, SIGTERM or SIGHUP cancel the update at the next frame exchange, also during a\n"
     "pause or before a restart; the port is closed and the exit status is 20. A second\n"
@@ -35,7 +44,8 @@ const char* const kCliUsage =
     "Exit status: 0 success, 1 fatal error, 2 usage, 3 not confirmed, otherwise the error\n"
     "code of the run: 10 port not ready, 11 port failed during the run, 20 cancelled,\n"
     "30 no answer after the restarts, 40-48 update failures (44 programming failed after\n"
-    "the restarts), 70 read info only.\n";
+    "the restarts), 70 read info only. Several ports: 0 when all succeeded, else the status\n"
+    "of the first port that failed, in the order given.\n";
 
 namespace {
 

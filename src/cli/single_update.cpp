@@ -124,8 +124,9 @@ int updateOnePort(const TCliOptions& options, const std::string& port) {
             workflow.WMStatus(message->code, message->value);
         }
         view.tick();
-        if (json) {
-            // A phase event when the phase changes (not for every line written).
+        if (json && queue.empty()) {
+            // A phase event when the phase changes (not for every line written), once the
+            // messages posted before are out, so the events keep the worker's order.
             const TRunProgress progress = monitor->progress();
             if (phaseName(progress) != shownPhase) {
                 shownPhase = phaseName(progress);

@@ -28,3 +28,8 @@ std::optional<TStatusMessage> TMessageQueue::waitNext(std::chrono::milliseconds 
     FMessages.pop_front();
     return message;
 }
+
+bool TMessageQueue::empty() {
+    std::lock_guard guard(FLock);
+    return FMessages.empty();
+}

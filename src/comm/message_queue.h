@@ -20,6 +20,8 @@ public:
     TWindowHandle handle() const { return FhTarget; }
     // The next message, or nothing when none arrived within `timeout`.
     std::optional<TStatusMessage> waitNext(std::chrono::milliseconds timeout);
+    // No message waits (the reader has caught up with the poster).
+    bool empty();
 
 private:
     void push(TStatusMessage message);
