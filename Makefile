@@ -66,6 +66,7 @@ bench: deps
 	cmake --build build-bench -j$(JOBS) --target bench_exchange sdupdate-cli loggersim
 	build-bench/bench/bench_exchange
 	bench/full_update.sh build-bench
+	bench/parallel_update.sh build-bench
 
 screenshots: build
 	scripts/screenshots $(BUILD)
