@@ -1,5 +1,7 @@
 #include "record/records_file.h"
 
+#include "firmware/text_file.h"
+
 #include <windows.h>
 
 #include <cstdlib>
@@ -39,12 +41,12 @@ std::string defaultRecordsFile() {
 }
 
 bool appendRecord(const std::string& file, const std::string& line, std::string& error) {
-    const std::filesystem::path path = std::filesystem::u8path(file);
+    const std::filesystem::path path = pathFromUtf8(file);
     std::error_code ec;
     if (path.has_parent_path()) {
         std::filesystem::create_directories(path.parent_path(), ec);
         if (ec) {
-            error = "cannot create " + path.parent_path().u8string() + ": " + ec.message();
+            error = "cannot create the folder of " + file + ": " + ec.message();
             return false;
         }
     }

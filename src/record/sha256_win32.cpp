@@ -36,9 +36,9 @@ std::string sha256Hex(std::string_view bytes) {
     }
     static const char hex[] = "0123456789abcdef";
     std::string text;
-    for (const unsigned char byte : digest) {
-        text += hex[byte >> 4];
-        text += hex[byte & 0x0F];
+    for (const unsigned char value : digest) {
+        text += hex[value >> 4];
+        text += hex[value & 0x0F];
     }
     return text;
 }

@@ -1,72 +1,14 @@
-// The records file: whole lines from parallel writers, a torn line closed before the next
-// record, the default place.
+// The records file: a torn line closed before the next record, a file that cannot be written.
 #include "record/records_file.h"
+#include "records_fixture.h"
 
-#include <nlohmann/json.hpp>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <set>
-#include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <string>
+#include <vector>
 
 namespace {
-
-std::vector<std::string> linesOf(const std::string& file) {
-    std::vector<std::string> lines;
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-class RecordsFileTest : public ::testing::Test {
-protected:
-    std::string dir = ::testing::TempDir() + "/records-" + std::to_string(::getpid());
-    void SetUp() override { std::filesystem::remove_all(dir); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-};
-
-TEST_F(RecordsFileTest, ParallelWritersNeitherInterleaveNorLoseARecord) {
-    const std::string file = dir + "/sub/updates.jsonl"; // the folder is made as well
-    constexpr int kWriters = 8;
-    constexpr int kEach = 25;
-    // A record of a realistic size (about 1 KB), so a write is far from atomic by accident.
-    const std::string filler(900, 'x');
-    std::vector<pid_t> writers;
-    for (int w = 0; w < kWriters; ++w) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            for (int i = 0; i < kEach; ++i) {
-                const nlohmann::json record = {{"writer", w}, {"n", i}, {"filler", filler}};
-                std::string error;
-                if (!appendRecord(file, record.dump(), error)) {
-                    ::_exit(1);
-                }
-            }
-            ::_exit(0);
-        }
-        writers.push_back(pid);
-    }
-    for (const pid_t pid : writers) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-    const std::vector<std::string> lines = linesOf(file);
-    ASSERT_EQ(lines.size(), std::size_t(kWriters * kEach));
-    std::set<std::pair<int, int>> seen;
-    for (const auto& line : lines) {
-        const auto record = nlohmann::json::parse(line, nullptr, false);
-        ASSERT_FALSE(record.is_discarded()) << line.substr(0, 80);
-        seen.insert({record["writer"].get<int>(), record["n"].get<int>()});
-    }
-    EXPECT_EQ(seen.size(), std::size_t(kWriters * kEach)); // none lost, none twice
-}
 
 TEST_F(RecordsFileTest, ATornLineIsClosedBeforeTheNextRecord) {
     std::filesystem::create_directories(dir);
@@ -84,20 +26,6 @@ TEST_F(RecordsFileTest, AFileThatCannotBeWrittenSaysWhy) {
     std::string error;
     EXPECT_FALSE(appendRecord(dir + "/updates.jsonl", "{}", error));
     EXPECT_NE(error.find("updates.jsonl"), std::string::npos) << error;
-}
-
-TEST(DefaultRecordsFile, FollowsXdgDataHomeThenHome) {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    const std::string savedXdg = xdg ? xdg : "";
-    const char* home = std::getenv("HOME");
-    const std::string savedHome = home ? home : "";
-    ::setenv("XDG_DATA_HOME", "/data/here", 1);
-    EXPECT_EQ(defaultRecordsFile(), "/data/here/sdupdate/updates.jsonl");
-    ::setenv("XDG_DATA_HOME", "relative", 1); // not absolute: ignored, as the XDG rules say
-    ::setenv("HOME", "/home/tech", 1);
-    EXPECT_EQ(defaultRecordsFile(), "/home/tech/.local/share/sdupdate/updates.jsonl");
-    xdg ? ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
-    home ? ::setenv("HOME", savedHome.c_str(), 1) : ::unsetenv("HOME");
 }
 
 } // namespace
