@@ -49,6 +49,17 @@ void TJsonEvents::emit(json event) {
     std::fflush(FOut);
 }
 
+void TJsonEvents::start(const std::string& port, const std::optional<TAdapterInfo>& adapter) {
+    json usb = nullptr;
+    if (adapter) {
+        const auto text = [](const std::string& s) { return s.empty() ? json(nullptr) : json(s); };
+        usb = {{"vendor_id", text(adapter->vendorId)},
+               {"product_id", text(adapter->productId)},
+               {"serial", text(adapter->serialNumber)}};
+    }
+    emit({{"event", "start"}, {"port", port}, {"adapter", usb}});
+}
+
 void TJsonEvents::status(std::int32_t code, std::int32_t value, const std::string& portText) {
     const TStatusRow* row = findStatusRow(code);
     json event = {{"event", "status"},

@@ -17,6 +17,8 @@ class TJsonEvents {
 public:
     explicit TJsonEvents(std::FILE* out) : FOut(out) {}
 
+    // The update begins: the port as given and its USB adapter, when the system tells.
+    void start(const std::string& port, const std::optional<TAdapterInfo>& adapter);
     // A status message: its code, name and value, and its text where a front end shows one.
     void status(std::int32_t code, std::int32_t value, const std::string& portText);
     void progress(int percent, const TRunProgress& progress,

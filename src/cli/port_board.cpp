@@ -22,7 +22,12 @@ std::string secondsText(double seconds) {
 
 void applyChildEvent(TPortState& state, const nlohmann::ordered_json& event) {
     const std::string kind = event.value("event", "");
-    if (kind == "phase") {
+    if (kind == "start") {
+        if (event.contains("adapter") && event["adapter"].is_object() &&
+            event["adapter"]["serial"].is_string()) {
+            state.adapterSerial = event["adapter"]["serial"].get<std::string>();
+        }
+    } else if (kind == "phase") {
         state.phase = event.value("text", state.phase);
     } else if (kind == "progress") {
         state.percent = event.value("percent", state.percent);

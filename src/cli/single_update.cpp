@@ -107,6 +107,9 @@ int updateOnePort(const TCliOptions& options, const std::string& port) {
         });
     }
     adviseOnLatency(port, record.adapter);
+    if (json) {
+        json->start(port, record.adapter);
+    }
     workflow.startWorker(TCmd::tCMD0);
     const auto tickEvery = view.showsProgress() || json ? std::chrono::milliseconds(250)
                                                         : std::chrono::milliseconds(1000);

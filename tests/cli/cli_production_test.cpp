@@ -94,8 +94,11 @@ TEST_F(CliProductionTest, JsonOfAWholeRunAndItsRecord) {
     EXPECT_EQ(result["result"], "success");
     EXPECT_EQ(result["image"]["number"], 3);
     EXPECT_EQ(result["image"]["version"], "4.108");
-    // The status messages in the order the worker posted them, with the window's texts.
-    EXPECT_EQ(events.front()["event"], "status");
+    // First the start with the port, then the status messages in the order the worker posted
+    // them, with the window's texts.
+    EXPECT_EQ(events.front()["event"], "start");
+    EXPECT_EQ(events.front()["port"], sim.slavePath());
+    EXPECT_EQ(events[1]["event"], "status");
     const auto status = std::find_if(events.begin(), events.end(), [](const json& e) {
         return e["event"] == "status" && e["name"] == "completed";
     });
