@@ -1,3 +1,4 @@
+#include "comm/unique_fd.h"
 #include "record/records_file.h"
 
 #include <cerrno>
@@ -10,22 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-class TFd {
-public:
-    explicit TFd(int fd) : FFd(fd) {}
-    ~TFd() {
-        if (FFd >= 0) {
-            ::close(FFd);
-        }
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    int get() const { return FFd; }
-
-private:
-    int FFd;
-};
 
 bool failed(const std::string& what, std::string& error) {
     error = what + ": " + std::strerror(errno);
@@ -56,7 +41,7 @@ bool appendRecord(const std::string& file, const std::string& line, std::string&
             return false;
         }
     }
-    const TFd fd(::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    const TUniqueFd fd(::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
     if (fd.get() < 0) {
         return failed("cannot open " + file, error);
     }

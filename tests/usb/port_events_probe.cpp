@@ -11,6 +11,7 @@
 // where <selector> is `entries=[ttyUSB0,...] text=<field text> index=<selected entry>`.
 // Ends with status 0 after `--events N` port changes, or on SIGINT or SIGTERM; status 1 when
 // the monitor cannot be opened.
+#include "comm/unique_fd.h"
 #include "ports/device_change.h"
 #include "ports/port_list.h"
 #include "ports/port_monitor.h"
@@ -26,23 +27,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A descriptor closed when it goes out of scope.
-class TFd {
-public:
-    explicit TFd(int fd) : FFd(fd) {}
-    ~TFd() {
-        if (FFd >= 0) {
-            ::close(FFd);
-        }
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    int get() const { return FFd; }
-
-private:
-    int FFd;
-};
 
 const char* yesNo(bool value) {
     return value ? "yes" : "no";
@@ -96,7 +80,7 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
-    const TFd signals(signalfd(-1, &stopSignals, SFD_CLOEXEC));
+    const TUniqueFd signals(signalfd(-1, &stopSignals, SFD_CLOEXEC));
 
     TPortMonitor monitor;
     if (!monitor.isOpen() || signals.get() < 0) {
