@@ -26,6 +26,13 @@ bool parseLoggerSimArgs(const std::vector<std::string>& args, TLoggerSimArgs& ou
             out.help = true;
             continue;
         }
+        // --version alone is the program's version; followed by a number (as older scripts
+        // write it) it is the logger's, which --logger-version names plainly.
+        if (option == "--version" &&
+            (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)) {
+            out.version = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             error = option.rfind("--", 0) == 0 ? option + " needs a value"
                                                : "unknown argument '" + option + "'";
@@ -35,7 +42,7 @@ bool parseLoggerSimArgs(const std::vector<std::string>& args, TLoggerSimArgs& ou
         bool ok = true;
         if (option == "--class") {
             ok = parseInto(option, value, out.options.loggerClass, error);
-        } else if (option == "--version") {
+        } else if (option == "--logger-version" || option == "--version") {
             ok = parseInto(option, value, out.options.loggerVersion, error);
         } else if (option == "--platform") {
             ok = parseInto(option, value, out.options.platform, error);
@@ -74,7 +81,7 @@ Serves a simulated logger with its SD card module on a pseudo-terminal and print
 terminal's path on stdout. Runs until SIGINT or SIGTERM, or until the line hangs up.
 
   --class N        logger class (default 0x6601)
-  --version N      logger version, major in the high byte (default 0x0600 = 6.0)
+  --logger-version N  logger version, major in the high byte (default 0x0600 = 6.0)
   --platform N     SD controller platform (default 25)
   --print N        SD controller print (default 52)
   --baud N         emulated line rate, 0 = as fast as the pty goes (default 0)
@@ -91,6 +98,7 @@ terminal's path on stdout. Runs until SIGINT or SIGTERM, or until the line hangs
   --link PATH      make PATH a symlink to the terminal (removed at the end)
   --flash-out FILE write the programmed flash as Intel HEX when the program ends
   --help           this text
+  --version        the program's version
 Numbers are decimal or 0x hex.
 )";
 }

@@ -11,6 +11,7 @@ struct TLoggerSimArgs {
     std::string linkPath; // --link PATH
     std::string flashOut; // --flash-out FILE
     bool help = false;
+    bool version = false; // --version alone: print the program's version
 };
 
 // Parses argv[1..]; on a usage error returns false with the reason in `error`.

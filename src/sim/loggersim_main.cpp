@@ -36,6 +36,10 @@ int main(int argc, char** argv) {
         std::cout << loggerSimUsage();
         return 0;
     }
+    if (args.version) {
+        std::cout << "loggersim " << SDU_VERSION << "\n";
+        return 0;
+    }
 
     // The signals are taken by sigwait below; every thread inherits the mask.
     sigset_t signals;

@@ -11,6 +11,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <string_view>
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -50,6 +51,11 @@ void createSecondaryWindows(TfrmMain& main) {
 }
 
 int runProgram(int argc, char** argv, const std::function<void(TfrmMain&)>& started) {
+    // The one argument of the program's own besides the window's key:value options.
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("sdupdate %s\n", SDU_VERSION);
+        return 0;
+    }
     int exitCode = 1;
     try {
         exitCode = runWindows(argc, argv, started);

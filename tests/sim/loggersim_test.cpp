@@ -57,6 +57,28 @@ TEST(LoggerSimArgs, RejectsBadCommandLines) {
     EXPECT_TRUE(args.help);
 }
 
+// --version alone is the program's version; with a number it is the logger's, as
+// --logger-version is.
+TEST(LoggerSimArgs, VersionOfTheProgramOrOfTheLogger) {
+    struct Case {
+        std::vector<std::string> argv;
+        bool programVersion;
+        std::uint16_t loggerVersion;
+    } const cases[] = {
+        {{"--version"}, true, 0x0600},
+        {{"--version", "--class", "0x6605"}, true, 0x0600},
+        {{"--version", "0x0501"}, false, 0x0501},
+        {{"--logger-version", "0x0700"}, false, 0x0700},
+    };
+    for (const auto& c : cases) {
+        TLoggerSimArgs args;
+        std::string error;
+        ASSERT_TRUE(parseLoggerSimArgs(c.argv, args, error)) << c.argv[0] << ": " << error;
+        EXPECT_EQ(args.version, c.programVersion) << c.argv.size();
+        EXPECT_EQ(args.options.loggerVersion, c.loggerVersion) << c.argv.size();
+    }
+}
+
 // Runs loggersim with its stdout on a pipe.
 class TLoggerSimProcess {
 public:

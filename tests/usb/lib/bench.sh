@@ -13,7 +13,7 @@
 # requests (usb_serial_*): CASE_DIR/trace.log; the monitor's answers and events:
 # CASE_DIR/monitor.log.
 
-LOGGERSIM_ARGS_IMAGE3=(--class 0x6601 --version 0x0600 --platform 25 --print 52)
+LOGGERSIM_ARGS_IMAGE3=(--class 0x6601 --logger-version 0x0600 --platform 25 --print 52)
 
 LOGGERS=()         # the names of the loggers set up by bench_logger
 ADAPTERS=()        # the numbers of the adapters set up by bench_adapter
