@@ -62,7 +62,7 @@ protected:
         gSelectedImage = -1;
     }
     void TearDown() override {
-        EXPECT_TRUE(TCommThread::waitUntilNoneLive(std::chrono::seconds(10)));
+        EXPECT_TRUE(TCommThread::waitUntilNoneLive(std::chrono::seconds(60)));
         gWorkerClass = nullptr;
         gCancel = false;
     }
@@ -190,7 +190,7 @@ TEST_F(UpdateWorkflowTest, CancelArrivingAroundARestartIsCarriedIntoTheNewRun) {
         EXPECT_EQ(gCreated[1].cancelAtCreation, c.cancelAtCreation) << c.what;
         EXPECT_EQ(gCancel.load(), c.cancelAtCreation) << c.what;
         workflow.WMStatus(10, 20); // the new run ends
-        ASSERT_TRUE(TCommThread::waitUntilNoneLive(std::chrono::seconds(10)));
+        ASSERT_TRUE(TCommThread::waitUntilNoneLive(std::chrono::seconds(60)));
     }
     view.onPause = nullptr;
 }
