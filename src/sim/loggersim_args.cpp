@@ -28,8 +28,7 @@ bool parseLoggerSimArgs(const std::vector<std::string>& args, TLoggerSimArgs& ou
         }
         // --version alone is the program's version; followed by a number (as older scripts
         // write it) it is the logger's, which --logger-version names plainly.
-        if (option == "--version" &&
-            (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)) {
+        if (option == "--version" && (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)) {
             out.version = true;
             continue;
         }

@@ -11,11 +11,11 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <string_view>
 #include <cstdlib>
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
