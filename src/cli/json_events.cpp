@@ -3,6 +3,7 @@
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
 #include "firmware/uVersion.h"
+#include "record/update_record.h"
 #include "workflow/local_time.h"
 #include "workflow/status_table.h"
 #include "workflow/status_texts.h"
@@ -13,29 +14,6 @@ using json = nlohmann::ordered_json;
 
 double seconds(std::chrono::steady_clock::duration duration) {
     return std::round(std::chrono::duration<double>(duration).count() * 10) / 10;
-}
-
-const char* phaseName(const TRunProgress& progress) {
-    if (progress.waitingToRestart) {
-        return "waiting_to_restart";
-    }
-    switch (progress.phase) {
-    case TRunPhase::OpeningPort:
-        return "opening_port";
-    case TRunPhase::Waking:
-        return "waking";
-    case TRunPhase::Identifying:
-        return "identifying";
-    case TRunPhase::ReachingController:
-        return "reaching_controller";
-    case TRunPhase::WritingLines:
-        return "writing";
-    case TRunPhase::Finishing:
-        return "finishing";
-    case TRunPhase::RestartingModule:
-        return "restarting_module";
-    }
-    return "";
 }
 
 void TJsonEvents::emit(json event) {
@@ -50,14 +28,7 @@ void TJsonEvents::emit(json event) {
 }
 
 void TJsonEvents::start(const std::string& port, const std::optional<TAdapterInfo>& adapter) {
-    json usb = nullptr;
-    if (adapter) {
-        const auto text = [](const std::string& s) { return s.empty() ? json(nullptr) : json(s); };
-        usb = {{"vendor_id", text(adapter->vendorId)},
-               {"product_id", text(adapter->productId)},
-               {"serial", text(adapter->serialNumber)}};
-    }
-    emit({{"event", "start"}, {"port", port}, {"adapter", usb}});
+    emit({{"event", "start"}, {"port", port}, {"adapter", adapterJson(adapter)}});
 }
 
 void TJsonEvents::status(std::int32_t code, std::int32_t value, const std::string& portText) {
@@ -95,7 +66,9 @@ void TJsonEvents::progress(int percent, const TRunProgress& progress,
 }
 
 void TJsonEvents::phase(const TRunProgress& progress) {
-    emit({{"event", "phase"}, {"phase", phaseName(progress)}, {"text", runPhaseText(progress)}});
+    emit({{"event", "phase"},
+          {"phase", phaseNames(progress).name},
+          {"text", runPhaseText(progress)}});
 }
 
 void TJsonEvents::restart(int restart, const char* cause) {

@@ -36,7 +36,5 @@ private:
     std::FILE* FOut;
 };
 
-// "identifying", "writing", ...: the name of a phase in machine-readable output.
-const char* phaseName(const TRunProgress& progress);
 // Seconds with a tenth, for durations in JSON.
 double seconds(std::chrono::steady_clock::duration duration);

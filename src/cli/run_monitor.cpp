@@ -2,25 +2,16 @@
 
 namespace {
 
-const char* phaseName(TRunPhase phase) {
-    switch (phase) {
-    case TRunPhase::OpeningPort:
-        return "opening the port";
-    case TRunPhase::Waking:
-        return "waking the logger";
-    case TRunPhase::Identifying:
-        return "identifying the logger";
-    case TRunPhase::ReachingController:
-        return "waiting for the SD controller";
-    case TRunPhase::WritingLines:
-        return "writing the firmware";
-    case TRunPhase::Finishing:
-        return "finishing";
-    case TRunPhase::RestartingModule:
-        return "restarting the module";
-    }
-    return "";
-}
+const TPhaseNames kPhases[] = {
+    {"opening_port", "opening the port"},
+    {"waking", "waking the logger"},
+    {"identifying", "identifying the logger"},
+    {"reaching_controller", "waiting for the SD controller"},
+    {"writing", "writing the firmware"},
+    {"finishing", "finishing"},
+    {"restarting_module", "restarting the module"},
+};
+const TPhaseNames kWaitingToRestart = {"waiting_to_restart", "waiting to restart"};
 
 const char* verdictName(TReplyVerdict verdict) {
     switch (verdict) {
@@ -38,15 +29,18 @@ const char* verdictName(TReplyVerdict verdict) {
 
 } // namespace
 
+const TPhaseNames& phaseNames(const TRunProgress& progress) {
+    return progress.waitingToRestart ? kWaitingToRestart
+                                     : kPhases[static_cast<std::size_t>(progress.phase)];
+}
+
 std::string runPhaseText(const TRunProgress& progress) {
-    if (progress.waitingToRestart) {
-        return "waiting to restart";
-    }
-    if (progress.phase == TRunPhase::WritingLines && progress.lines > 0) {
+    if (!progress.waitingToRestart && progress.phase == TRunPhase::WritingLines &&
+        progress.lines > 0) {
         return "writing line " + std::to_string(progress.line + 1) + " of " +
                std::to_string(progress.lines);
     }
-    return phaseName(progress.phase);
+    return phaseNames(progress).text;
 }
 
 void TRunMonitor::phaseStarted(TRunPhase phase) {
@@ -65,7 +59,7 @@ void TRunMonitor::phaseStarted(TRunPhase phase) {
         }
     }
     if (FTrace != nullptr) {
-        FTrace->event(std::string("phase: ") + phaseName(phase));
+        FTrace->event(std::string("phase: ") + kPhases[static_cast<std::size_t>(phase)].text);
     }
 }
 

@@ -68,5 +68,13 @@ private:
     std::optional<TPortFault> FPortFault;
 };
 
+// A phase's name in machine-readable output ("identifying") and in words ("identifying the
+// logger"); one table, so the progress line, the trace and --json agree.
+struct TPhaseNames {
+    const char* name;
+    const char* text;
+};
+const TPhaseNames& phaseNames(const TRunProgress& progress);
+
 // "identifying the logger", "writing line 12 of 206", ...
 std::string runPhaseText(const TRunProgress& progress);

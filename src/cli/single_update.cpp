@@ -131,8 +131,8 @@ int updateOnePort(const TCliOptions& options, const std::string& port) {
             // A phase event when the phase changes (not for every line written), once the
             // messages posted before are out, so the events keep the worker's order.
             const TRunProgress progress = monitor->progress();
-            if (phaseName(progress) != shownPhase) {
-                shownPhase = phaseName(progress);
+            if (phaseNames(progress).name != shownPhase) {
+                shownPhase = phaseNames(progress).name;
                 json->phase(progress);
             }
         }

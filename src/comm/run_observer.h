@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+// In the order of a run (front ends index tables by it).
 enum class TRunPhase {
     OpeningPort,
     Waking,

@@ -20,16 +20,6 @@ std::string loggerVersionText(std::uint16_t version) {
     return std::to_string(version >> 8) + "." + std::to_string(version & 0xFF);
 }
 
-json adapterJson(const std::optional<TAdapterInfo>& adapter) {
-    if (!adapter) {
-        return nullptr;
-    }
-    const auto text = [](const std::string& s) { return s.empty() ? json(nullptr) : json(s); };
-    return {{"vendor_id", text(adapter->vendorId)},
-            {"product_id", text(adapter->productId)},
-            {"serial", text(adapter->serialNumber)}};
-}
-
 json imageJson(const TUpdateRecord& record) {
     if (record.image < 0) {
         return nullptr;
@@ -60,6 +50,16 @@ json resultJson(const TUpdateRecord& record) {
 }
 
 } // namespace
+
+nlohmann::ordered_json adapterJson(const std::optional<TAdapterInfo>& adapter) {
+    if (!adapter) {
+        return nullptr;
+    }
+    const auto text = [](const std::string& s) { return s.empty() ? json(nullptr) : json(s); };
+    return {{"vendor_id", text(adapter->vendorId)},
+            {"product_id", text(adapter->productId)},
+            {"serial", text(adapter->serialNumber)}};
+}
 
 void TRecordCollector::statusMessage(std::int32_t code, std::int32_t value) {
     const auto word = static_cast<std::uint16_t>(value);

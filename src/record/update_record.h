@@ -55,6 +55,10 @@ private:
 // record included, each followed by one LF (the image as a HEX file). Empty for no image.
 std::string imageDigest(int image);
 
+// The adapter as JSON (vendor_id, product_id, serial; null for what the system does not tell),
+// null without an adapter; the records and the --json events show it alike.
+nlohmann::ordered_json adapterJson(const std::optional<TAdapterInfo>& adapter);
+
 // The record as JSON; the image's version, date and digest are read from the catalogue.
 nlohmann::ordered_json recordJson(const TUpdateRecord& record);
 

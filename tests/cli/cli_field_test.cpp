@@ -1,6 +1,7 @@
 // The headless updater as it meets the field: signals at any moment, a closed stdout, ports
 // that fail for every reason a port fails, the frame trace, option warnings and the bound on
 // automatic restarts.
+#include "cli/cli_fixture.h"
 #include "cli/cli_process.h"
 #include "e2e/e2e_support.h"
 #include "sim/sim_server.h"
@@ -42,31 +43,7 @@ std::string lastLine(const std::string& text) {
     return last;
 }
 
-TSimOptions simWith(const std::vector<std::string>& faults, std::uint32_t baud = 0) {
-    TSimOptions options;
-    options.baud = baud;
-    for (const auto& f : faults) {
-        std::string error;
-        const auto fault = parseFault(f, &error);
-        EXPECT_TRUE(fault) << f << ": " << error;
-        if (fault) {
-            options.faults.push_back(*fault);
-        }
-    }
-    return options;
-}
-
-class CliFieldTest : public ::testing::Test {
-protected:
-    std::string dir;
-    void SetUp() override {
-        char tmpl[] = "/tmp/sdupdate-field-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        ::chmod(dir.c_str(), 0755);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-};
+class CliFieldTest : public CliScratchTest {};
 
 // True once the child catches `sig`: its handlers are installed (/proc/PID/status, SigCgt).
 bool catches(pid_t pid, int sig) {
@@ -103,7 +80,7 @@ TEST_P(CancelAtAnyMoment, EndsWithErrorTwentyAndThePortClosed) {
     const auto deadline = std::chrono::steady_clock::now() + kBound;
     if (*c.after == '\0') {
         while (!catches(cli.pid(), c.signal) && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::yield();
+            std::this_thread::sleep_for(1ms);
         }
     } else {
         while (cli.out().find(c.after) == std::string::npos &&

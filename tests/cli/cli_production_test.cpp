@@ -1,5 +1,6 @@
 // The headless updater on a production line: JSON events, the record of every update, several
 // loggers at once.
+#include "cli/cli_fixture.h"
 #include "cli/cli_process.h"
 #include "e2e/e2e_support.h"
 #include "sim/sim_server.h"
@@ -52,23 +53,7 @@ std::string shellOutput(const std::string& cmd) {
     return out;
 }
 
-TSimOptions silentLogger() {
-    TSimOptions options;
-    std::string error;
-    options.faults.push_back(*parseFault("silence%1", &error));
-    return options;
-}
-
-class CliProductionTest : public ::testing::Test {
-protected:
-    std::string dir;
-    void SetUp() override {
-        char tmpl[] = "/tmp/sdupdate-production-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-};
+class CliProductionTest : public CliScratchTest {};
 
 TEST_F(CliProductionTest, JsonOfAWholeRunAndItsRecord) {
     TSimServer sim;
@@ -108,7 +93,7 @@ TEST_F(CliProductionTest, JsonOfAWholeRunAndItsRecord) {
 }
 
 TEST_F(CliProductionTest, JsonOfAFailingRunEndsWithItsResult) {
-    TSimServer sim(silentLogger());
+    TSimServer sim(simWith({"silence%1"}));
     TCliProcess cli(dir, {{"--port", sim.slavePath(), "--yes", "--json", "--max-restarts", "1"}});
     ASSERT_EQ(cli.waitExit(kBound), 30) << cli.err();
     std::ofstream(dir + "/events.jsonl") << cli.out();
@@ -169,7 +154,7 @@ TEST_F(CliProductionTest, SeveralLoggersAtOnce) {
     for (int i = 0; i < 3; ++i) {
         sims.push_back(std::make_unique<TSimServer>());
     }
-    sims.push_back(std::make_unique<TSimServer>(silentLogger()));
+    sims.push_back(std::make_unique<TSimServer>(simWith({"silence%1"})));
     std::vector<std::string> args;
     for (const auto& sim : sims) {
         args.insert(args.end(), {"--port", sim->slavePath()});
