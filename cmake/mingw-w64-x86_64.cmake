@@ -10,3 +10,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+
+# Qt for mingw in a prefix of its own (scripts/install-qt-mingw): -DSDU_QT_MINGW_PREFIX=DIR.
+# Its packages are searched there as under the mingw root; its build tools (moc, rcc, uic) are
+# the host's, of the same version (Debian's qt6-base-dev).
+if(SDU_QT_MINGW_PREFIX)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${SDU_QT_MINGW_PREFIX})
+    set(QT_HOST_PATH /usr CACHE PATH "Qt's host tools for the cross build")
+    set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH
+        "The CMake packages of Qt's host tools")
+endif()
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES SDU_QT_MINGW_PREFIX)

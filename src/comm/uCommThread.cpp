@@ -52,10 +52,6 @@ TCommThread::~TCommThread() {
     live().changed.notify_all();
 }
 
-void TCommThread::start(std::unique_ptr<TCommThread> worker) {
-    std::thread([self = std::move(worker)] { self->Execute(); }).detach();
-}
-
 int TCommThread::liveWorkers() {
     std::lock_guard guard(live().lock);
     return live().count;

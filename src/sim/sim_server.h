@@ -1,8 +1,9 @@
 #pragma once
-// Serves a TSimLogger on a pseudo-terminal, on a background thread: open slavePath() as the
-// logger's serial port. The server keeps a slave descriptor of its own, so the tool may close
-// and re-open the port between runs without the line hanging up (only the hang-up fault closes
-// the line: the master is closed and the thread ends). Stops in its destructor.
+// Serves a TSimLogger on its serial line (sim/sim_line.h: a pseudo-terminal on POSIX, one side
+// of a null-modem pair of COM ports on Windows), on a background thread: open slavePath() as
+// the logger's serial port. The tool may close and re-open the port between runs without the
+// line hanging up (only the hang-up fault ends the line, and the thread). Stops in its
+// destructor.
 //
 //   TSimServer sim(TSimOptions{});          // class 0x6601 6.0, platform 25, print 52
 //   runUpdate(sim.slavePath());
@@ -16,23 +17,27 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+class TSimLine;
+
 class TSimServer {
 public:
-    // Opens the pty (raw mode on both sides) and starts serving. With a `linkPath`, a symlink
-    // to the slave is made there (an existing symlink of that name is replaced, any other file
-    // is left alone and makes it fail) and removed again by the destructor. Throws
-    // std::runtime_error when the pty or the link cannot be made.
+    // Opens the line and starts serving. With a `linkPath` (POSIX), a symlink to the slave is
+    // made there (an existing symlink of that name is replaced, any other file is left alone
+    // and makes it fail) and removed again by the destructor. Throws std::runtime_error when
+    // the line or the link cannot be made.
     explicit TSimServer(TSimOptions options = {}, std::string linkPath = {});
     ~TSimServer();
     TSimServer(const TSimServer&) = delete;
     TSimServer& operator=(const TSimServer&) = delete;
 
-    const std::string& slavePath() const { return FSlavePath; }
+    // The port the tool opens, and the symlink to it (empty without one).
+    const std::string& slavePath() const;
     const std::string& linkPath() const { return FLinkPath; }
 
     // Ends the serving thread (idempotent); the results stay readable.
@@ -60,17 +65,13 @@ public:
 private:
     void run();
     void serve();
-    void closeLine();
 
     mutable std::mutex FLock;
     std::condition_variable FChanged;
     TSimLogger FDevice;
-    int FMaster = -1;
-    int FSlaveKeeper = -1;
-    int FWakeFd = -1; // eventfd: stop request
+    std::string FLinkPath;
+    std::unique_ptr<TSimLine> FLine;
     bool FEnded = false;
     std::mutex FStopLock; // serialises stop(): one join
-    std::string FSlavePath;
-    std::string FLinkPath;
     std::thread FThread;
 };

@@ -19,11 +19,10 @@ int main(int argc, char** argv) {
     options.faults.push_back(*parseFault("silence@any:1x1000000"));
     // Never destroyed: it serves until the process ends, as a real logger would.
     auto* sim = new TSimServer(options);
-    // Internal mode (no question before the update) comes from the settings file that
-    // XDG_CONFIG_HOME points at.
 
     return runProgram(argc, argv, [sim](TfrmMain& main) {
-        auto* clicker = new TModalClicker({{QStringLiteral("Yes")}});
+        // "Yes" to the question about saved measurements, then "Yes" to closing.
+        auto* clicker = new TModalClicker({{QStringLiteral("Yes")}, {QStringLiteral("Yes")}});
         clicker->setParent(&main);
         typePort(main, QString::fromStdString(sim->slavePath()));
         QTest::mouseClick(main.btnProg, Qt::LeftButton);
@@ -34,7 +33,7 @@ int main(int argc, char** argv) {
                 return;
             }
             main.close();
-            if (main.isVisible() || clicker->seen().size() != 1) {
+            if (main.isVisible() || clicker->seen().size() != 2) {
                 std::fprintf(stderr, "the close was not confirmed\n");
                 QCoreApplication::exit(4);
             }

@@ -11,13 +11,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -27,20 +24,6 @@ void resetProgramState() {
     gWorkerClass = createWorker<TSDCommThread>;
     TfrmMain::setPortSource([] { return std::vector<std::string>{}; });
 }
-
-TInternalSwitch::TInternalSwitch(std::optional<QString> line) {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, FDir.path());
-    if (line) {
-        QDir(FDir.path()).mkpath(QStringLiteral("Quorvane"));
-        QFile file(FDir.filePath(QStringLiteral("Quorvane/Zel.conf")));
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write("[General]\n" + line->toUtf8() + "\n");
-        }
-    }
-}
-
-TInternalSwitch::~TInternalSwitch() = default;
 
 void TRecordingMain::addReportLine(const std::string& text) {
     outputs.push_back({'R', text, std::chrono::steady_clock::now()});

@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <functional>
@@ -22,14 +21,20 @@
 void resetProgramState();
 
 // The setting "intern" for the windows created while this lives: none, or the line given as
-// it stands in the settings file ("intern=2483").
+// it stands in the settings file ("intern=2483"). On Windows the registry value that the line
+// stands for, under a scratch HKEY_CURRENT_USER: a decimal number as a REG_DWORD,
+// @ByteArray(...) as REG_BINARY, a list "a, b" as REG_MULTI_SZ, any other text as REG_SZ.
+// One implementation per OS (internal_switch_setting_posix.cpp, _win32.cpp).
 class TInternalSwitch {
 public:
     explicit TInternalSwitch(std::optional<QString> line);
     ~TInternalSwitch();
+    TInternalSwitch(const TInternalSwitch&) = delete;
+    TInternalSwitch& operator=(const TInternalSwitch&) = delete;
 
 private:
-    QTemporaryDir FDir;
+    struct TImpl;
+    std::unique_ptr<TImpl> FImpl;
 };
 
 // One output of the window, in the order it happened.

@@ -5,6 +5,7 @@
 #include "comm/uCommThread.h"
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
+#include "record/records_file.h"
 #include "settings/update_settings.h"
 #include "sim/sim_options.h"
 #include "sim/sim_server.h"
@@ -134,9 +135,10 @@ private slots:
     void fileThatCannotBeUsed();
 };
 
-// The window's records file (the test's XDG_DATA_HOME) and its last record.
+// The window's records file (under the test's XDG_DATA_HOME or LOCALAPPDATA) and its last
+// record.
 QString recordsFile() {
-    return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/sdupdate/updates.jsonl");
+    return QString::fromStdString(defaultRecordsFile());
 }
 
 QJsonObject lastRecord() {

@@ -1,11 +1,11 @@
 // The main window and its secondary windows without a logger: start states, the questions of
-// "Update", closing, the report and message windows' placement, the overview and the port list.
+// "Update", closing, the report and message windows' placement, the overview and the port list
+// (the machine's own ports: port_field_linux_test.cpp, port_field_win32_test.cpp).
 #include "ui_test_support.h"
 
 #include "comm/uCommThread.h"
 #include "comm/uExceptions1V0.h"
 #include "firmware/uFWVersions.h"
-#include "ports/port_list.h"
 #include "settings/update_settings.h"
 #include "sim/sim_options.h"
 #include "sim/sim_server.h"
@@ -31,13 +31,13 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTreeWidget>
 
 #include <ctime>
-#include <filesystem>
 
 using namespace std::chrono_literals;
 
@@ -117,7 +117,6 @@ private slots:
     void startFill();
     void deviceChange_data();
     void deviceChange();
-    void portsFromSysfs();
 };
 
 void WindowTest::startState_data() {
@@ -343,7 +342,10 @@ void WindowTest::closeWhileRunning() {
     QCOMPARE(clicker.seen()[1].text, kQuestionClose);
     // Enter answers "No": a running update is never abandoned by a stray key.
     QCOMPARE(defaultButtons, QStringList({QStringLiteral("No"), QStringLiteral("No")}));
-    QVERIFY(TCommThread::liveWorkers() > 0);
+    // The run goes on: closing neither cancels nor awaits it. (Its worker may be between two
+    // runs: a logger that stays silent for five tries restarts the run after a pause.)
+    QVERIFY(main->running());
+    QVERIFY(!gCancel);
     main.reset(); // the worker's messages go nowhere from now on
 }
 
@@ -685,60 +687,6 @@ void WindowTest::deviceChange() {
     if (running) {
         main->setRunning(false);
     }
-}
-
-namespace {
-
-// A tty of the fake sysfs tree, its device bound to `driver` (none: no driver link).
-void addTty(const std::filesystem::path& root, const std::string& name, const std::string& driver) {
-    namespace fs = std::filesystem;
-    const fs::path device = root / "devices" / name;
-    fs::create_directories(device);
-    if (!driver.empty()) {
-        const fs::path drivers = root / "bus" / "usb-serial" / "drivers" / driver;
-        fs::create_directories(drivers);
-        fs::create_directory_symlink(drivers, device / "driver");
-    }
-    fs::create_directories(root / "class" / "tty" / name);
-    fs::create_directory_symlink(device, root / "class" / "tty" / name / "device");
-}
-
-} // namespace
-
-void WindowTest::portsFromSysfs() {
-    QTemporaryDir dir;
-    const std::filesystem::path root = dir.path().toStdString();
-    addTty(root, "ttyUSB10", "ftdi_sio");
-    addTty(root, "ttyUSB2", "ftdi_sio");
-    addTty(root, "ttyUSB1", "pl2303");
-    addTty(root, "ttyS0", "serial8250");
-    addTty(root, "ttyACM0", "cdc_acm");
-    TfrmMain::setPortSource([root] { return getSerialPorts(root.string()); });
-    auto main = createWindows();
-    QApplication::setActiveWindow(main.get());
-    QVERIFY(QTest::qWaitForWindowActive(main.get()));
-    const auto entries = [&] {
-        QStringList list;
-        for (int i = 0; i < main->cbxPort->count(); ++i) {
-            list << main->cbxPort->itemText(i);
-        }
-        return list;
-    };
-    QCOMPARE(entries(), (QStringList{"ttyUSB2", "ttyUSB10"}));
-    QCOMPARE(main->cbxPort->currentText(), QStringLiteral("ttyUSB2"));
-
-    addTty(root, "ttyUSB3", "ftdi_sio"); // plugged in
-    main->WMDeviceChange(true);
-    QCOMPARE(entries(), (QStringList{"ttyUSB2", "ttyUSB3", "ttyUSB10"}));
-    QCOMPARE(main->cbxPort->currentText(), QStringLiteral("ttyUSB2"));
-    QVERIFY(main->cbxPort->view()->isVisible());
-    main->cbxPort->hidePopup();
-
-    std::filesystem::remove_all(root / "class" / "tty" / "ttyUSB2"); // pulled out
-    main->WMDeviceChange(true);
-    QCOMPARE(entries(), (QStringList{"ttyUSB3", "ttyUSB10"}));
-    QCOMPARE(main->cbxPort->currentText(), QStringLiteral("ttyUSB2")); // the field keeps it
-    main->cbxPort->hidePopup();
 }
 
 QTEST_MAIN(WindowTest)

@@ -1,7 +1,7 @@
 // The FTDI adapter behind a COM port, from the driver's device keys under
 // HKLM\SYSTEM\CurrentControlSet\Enum\FTDIBUS, with HKEY_LOCAL_MACHINE redirected to a scratch key.
 #include "ports/adapter_info.h"
-#include "windows/scratch_registry.h"
+#include "support/scratch_registry_win32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-// The switch of internal mode as the Windows build without Qt reads it: the registry value
+// The switch of internal mode as the Windows programs read it: the registry value
 // HKCU\Software\Quorvane\Zel\intern, on only for a REG_DWORD of 2483.
 #include "internal_mode/internal_switch.h"
-#include "windows/scratch_registry.h"
+#include "support/scratch_registry_win32.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // the order of their names: wine enumerates values by name, Windows in the order of creation,
 // so both give the same registry order here.
 #include "ports/port_list.h"
-#include "windows/scratch_registry.h"
+#include "support/scratch_registry_win32.h"
 
 #include <gtest/gtest.h>
 

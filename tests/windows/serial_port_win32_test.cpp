@@ -4,8 +4,8 @@
 #include "comm/frame.h"
 #include "comm/serial_port.h"
 #include "comm/uExceptions1V0.h"
+#include "support/scratch_registry_win32.h"
 #include "support/test_worker.h"
-#include "windows/scratch_registry.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

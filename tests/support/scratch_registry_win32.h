@@ -26,6 +26,7 @@ public:
                   const std::vector<std::uint8_t>& data) const;
     void setString(const wchar_t* subKey, const wchar_t* name, const std::wstring& text) const;
     void setDword(const wchar_t* subKey, const wchar_t* name, DWORD value) const;
+    void deleteValue(const wchar_t* subKey, const wchar_t* name) const;
 
 private:
     HKEY FhPredefined;

@@ -1,4 +1,4 @@
-#include "windows/scratch_registry.h"
+#include "support/scratch_registry_win32.h"
 
 #include <stdexcept>
 
@@ -47,6 +47,12 @@ void TScratchRegistry::setString(const wchar_t* subKey, const wchar_t* name,
 
 void TScratchRegistry::setDword(const wchar_t* subKey, const wchar_t* name, DWORD value) const {
     setValue(subKey, name, REG_DWORD, dwordBytes(value));
+}
+
+void TScratchRegistry::deleteValue(const wchar_t* subKey, const wchar_t* name) const {
+    if (RegDeleteKeyValueW(FhPredefined, subKey, name) != ERROR_SUCCESS) {
+        throw std::runtime_error("RegDeleteKeyValueW failed");
+    }
 }
 
 std::vector<std::uint8_t> dwordBytes(DWORD value) {

@@ -1,0 +1,9 @@
+// A worker's thread on POSIX systems: a detached std::thread that owns the worker and deletes it
+// when Execute returns.
+#include "comm/uCommThread.h"
+
+#include <thread>
+
+void TCommThread::start(std::unique_ptr<TCommThread> worker) {
+    std::thread([self = std::move(worker)] { self->Execute(); }).detach();
+}
