@@ -3,6 +3,9 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 BUILD := build
+# Qt for mingw, built by scripts/install-qt-mingw (make test-windows, make package).
+QT_MINGW ?= $(shell scripts/install-qt-mingw --prefix)
+export SDU_QT_MINGW_PREFIX := $(QT_MINGW)
 
 .PHONY: all deps build build-tests demo test test-unit test-asan test-tsan windows test-windows test-usb fuzz \
         bench screenshots format format-check clean package test-package
@@ -46,10 +49,11 @@ test-tsan: deps-test
 	cmake --build build-tsan -j$(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j$(JOBS) --output-on-failure --timeout 300
 
+# The Windows core and the headless updater compile (make test; no Qt for mingw needed).
 windows: deps-test
-	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	cmake -S . -B build-windows-core -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DCMAKE_BUILD_TYPE=Release -DSDU_BUILD_QT=OFF -DSDU_BUILD_TESTS=OFF
-	cmake --build build-windows -j$(JOBS) --target sdupdate-cli
+	cmake --build build-windows-core -j$(JOBS) --target sdupdate-cli
 
 FUZZ_TIME ?= 60
 
@@ -62,7 +66,9 @@ fuzz: deps-fuzz
 	build-fuzz/fuzz/fuzz_description_file -max_total_time=$(FUZZ_TIME) -max_len=4096 \
 	    build-fuzz/corpus/description_file
 
-test-windows: deps-windows build
+# The Windows build with the window, its tests and the programs run under wine
+# (docs/windows.md). Needs the Linux tree for the simulated logger and the null-modem pairs.
+test-windows: deps-windows build-tests
 	scripts/test-windows
 
 # The programs against the kernel's ftdi_sio driver in a QEMU guest (docs/usb-bench.md). The
@@ -98,5 +104,5 @@ format-check: deps-format
 	$(FORMAT_FILES) | xargs clang-format --dry-run -Werror
 
 clean:
-	rm -rf build build-asan build-tsan build-windows build-fuzz build-bench build-package \
-	    build-package-windows
+	rm -rf build build-asan build-tsan build-windows build-windows-core build-fuzz build-bench \
+	    build-package build-package-windows
