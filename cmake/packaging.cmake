@@ -1,7 +1,8 @@
 # Install rules and CPack settings. On Linux `cpack -G DEB` makes the Debian package
-# sdupdate_<version>_amd64.deb; in the Windows cross build `cpack -G ZIP` makes
-# sdupdate-<version>-windows-x64.zip with the headless updater. scripts/package (make package)
-# drives both. The version everywhere is the project's: project(VERSION) in CMakeLists.txt.
+# sdupdate_<version>_amd64.deb. In a Windows build the install rules make the folder that
+# scripts/package signs, checks and packs into sdupdate-<version>-windows-x64.zip and the
+# installer sdupdate-<version>-windows-x64-setup.exe (makensis). The version everywhere is the
+# project's: project(VERSION) in CMakeLists.txt.
 
 set(SDU_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(SDU_PACKAGING_OUT ${PROJECT_BINARY_DIR}/packaging)
@@ -17,21 +18,174 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_OUTPUT_FILE_PREFIX dist)
 
 if(WIN32)
-    # The zip: the static headless updater, a README for Windows users and the licence, in
-    # one folder named after the version. Text files with CR LF for Notepad.
-    if(TARGET sdupdate-cli)
-        install(TARGETS sdupdate-cli RUNTIME DESTINATION .)
-    endif()
+    # The Windows package: one folder, which the zip holds as it is and the installer copies to
+    # Program Files. scripts/package installs it into a staging folder (`cmake --install
+    # --strip`), signs the programs, checks the DLLs and packs the same folder twice:
+    #   sdupdate.exe, sdupdate-cli.exe        the window and the (static) headless updater
+    #   Qt6Core.dll, Qt6Gui.dll, Qt6Widgets.dll, libstdc++-6.dll, libgcc_s_seh-1.dll,
+    #   libwinpthread-1.dll, platforms\qwindows.dll, styles\qwindowsvistastyle.dll, qt.conf
+    #                                         what the window needs beside it
+    #   README.txt, LICENSE.txt, THIRD-PARTY.txt, licenses\   texts, CR LF for Notepad
+    # Without Qt (SDU_BUILD_QT=OFF) it holds the headless updater and the texts only.
+    # sdu_crlf_copy(<in> <out>): a copy of a text file with CR LF line ends (and one at its
+    # end), its bytes otherwise unchanged (no @VAR@ replaced, unlike configure_file).
+    function(sdu_crlf_copy in out)
+        file(READ "${in}" text)
+        string(REPLACE "\r\n" "\n" text "${text}")
+        if(NOT text MATCHES "\n$")
+            string(APPEND text "\n")
+        endif()
+        string(REPLACE "\n" "\r\n" text "${text}")
+        file(WRITE "${out}.tmp" "${text}")
+        configure_file("${out}.tmp" "${out}" COPYONLY)
+        file(REMOVE "${out}.tmp")
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${in}")
+    endfunction()
+
+    # sdu_debian_origin(<prefix> <file>): the Debian package that holds <file>:
+    # <prefix>_PACKAGE, _VERSION, _SOURCE (source package and version) and _COPYRIGHT (its
+    # copyright file).
+    function(sdu_debian_origin prefix file)
+        execute_process(COMMAND dpkg-query -S "${file}" OUTPUT_VARIABLE out
+                        RESULT_VARIABLE rc ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
+        if(NOT rc EQUAL 0 OR NOT out MATCHES "^([^:, ]+)")
+            message(FATAL_ERROR "No Debian package holds ${file}: the Windows package names "
+                                "the source of every DLL it carries")
+        endif()
+        set(package ${CMAKE_MATCH_1})
+        execute_process(COMMAND dpkg-query -W "-f=\${Version}|\${source:Package} \${source:Version}"
+                                ${package}
+                        OUTPUT_VARIABLE out RESULT_VARIABLE rc OUTPUT_STRIP_TRAILING_WHITESPACE)
+        set(copyright /usr/share/doc/${package}/copyright)
+        if(NOT rc EQUAL 0 OR NOT out MATCHES "^([^|]+)\\|(.+)$" OR NOT EXISTS ${copyright})
+            message(FATAL_ERROR "dpkg-query knows no version of ${package}, or ${copyright} "
+                                "is missing")
+        endif()
+        set(${prefix}_PACKAGE ${package} PARENT_SCOPE)
+        set(${prefix}_VERSION ${CMAKE_MATCH_1} PARENT_SCOPE)
+        set(${prefix}_SOURCE ${CMAKE_MATCH_2} PARENT_SCOPE)
+        set(${prefix}_COPYRIGHT ${copyright} PARENT_SCOPE)
+    endfunction()
+
+    foreach(program sdupdate sdupdate-cli)
+        if(TARGET ${program})
+            install(TARGETS ${program} RUNTIME DESTINATION .)
+        endif()
+    endforeach()
     configure_file(${SDU_PACKAGING_DIR}/windows/README.txt.in ${SDU_PACKAGING_OUT}/README.txt
                    @ONLY NEWLINE_STYLE CRLF)
-    configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${SDU_PACKAGING_OUT}/LICENSE.txt
-                   @ONLY NEWLINE_STYLE CRLF)
+    sdu_crlf_copy(${PROJECT_SOURCE_DIR}/LICENSE ${SDU_PACKAGING_OUT}/LICENSE.txt)
     install(FILES ${SDU_PACKAGING_OUT}/README.txt ${SDU_PACKAGING_OUT}/LICENSE.txt DESTINATION .)
 
-    set(CPACK_GENERATOR ZIP)
-    set(CPACK_PACKAGE_FILE_NAME sdupdate-${PROJECT_VERSION}-windows-x64)
-    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
-    include(CPack)
+    if(TARGET sdupdate AND MINGW)
+        # Qt's DLLs as the program links them, the runtime DLLs, the two plug-ins, qt.conf.
+        sdu_crlf_copy(${SDU_WINDOWS_QT_CONF} ${SDU_PACKAGING_OUT}/qt.conf)
+        install(FILES $<TARGET_RUNTIME_DLLS:sdupdate> ${SDU_WINDOWS_RUNTIME_DLLS}
+                      ${SDU_PACKAGING_OUT}/qt.conf
+                DESTINATION .)
+        set(plugins ${SDU_WINDOWS_QT_PLUGINS})
+        set(plugin_dlls)
+        while(plugins)
+            list(POP_FRONT plugins folder plugin)
+            install(FILES $<TARGET_FILE:${plugin}> DESTINATION ${folder})
+            list(APPEND plugin_dlls "${folder}/$<TARGET_FILE_NAME:${plugin}>")
+        endwhile()
+        # The installed copies of the DLLs stripped of their symbols (libstdc++-6.dll: 23.7 MB
+        # before, 2 MB after); the build tree keeps its unstripped ones.
+        install(CODE "
+            set(dlls \"${plugin_dlls}\")
+            set(paths \"$<TARGET_RUNTIME_DLLS:sdupdate>;${SDU_WINDOWS_RUNTIME_DLLS}\")
+            foreach(path IN LISTS paths)
+                get_filename_component(name \"\${path}\" NAME)
+                list(APPEND dlls \"\${name}\")
+            endforeach()
+            foreach(dll IN LISTS dlls)
+                set(file \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${dll}\")
+                message(STATUS \"Stripping: \${file}\")
+                execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\${file}\"
+                                RESULT_VARIABLE rc)
+                if(NOT rc EQUAL 0)
+                    message(FATAL_ERROR \"${CMAKE_STRIP} --strip-unneeded \${file} failed\")
+                endif()
+            endforeach()")
+
+        # The installer's script, for makensis (scripts/windows-installer fills in the
+        # staging folder and the file lists).
+        set(SDU_INSTALLER_ICON ${SDU_PACKAGING_DIR}/icons/sdupdate.ico)
+        configure_file(${SDU_PACKAGING_DIR}/windows/installer.nsi.in
+                       ${SDU_PACKAGING_OUT}/installer.nsi @ONLY)
+
+        # The licences of what the DLLs are made of and where their source is: THIRD-PARTY.txt
+        # and licenses\. Qt's prefix (scripts/install-qt-mingw) names its source and holds its
+        # licence texts; the other facts come from the Debian packages the DLLs and the
+        # compiler were taken from. A build without them (on Windows, with another Qt)
+        # installs without these notes; scripts/package asks for them.
+        set(qt_notes ${QT6_INSTALL_PREFIX}/share/sdupdate)
+        find_program(SDU_DPKG_QUERY dpkg-query)
+        if(EXISTS ${qt_notes}/Qt-SOURCE.txt AND SDU_DPKG_QUERY)
+            set(sdu_notes_default ON)
+        else()
+            set(sdu_notes_default OFF)
+        endif()
+        option(SDU_WINDOWS_PACKAGE
+               "Install the notes on third-party code (Qt from scripts/install-qt-mingw, Debian)"
+               ${sdu_notes_default})
+        if(NOT SDU_WINDOWS_PACKAGE)
+            message(STATUS "The Windows install holds no THIRD-PARTY.txt and licenses\\ "
+                           "(SDU_WINDOWS_PACKAGE is OFF): not a release package")
+            return()
+        endif()
+        if(NOT EXISTS ${qt_notes}/Qt-SOURCE.txt)
+            message(FATAL_ERROR "${qt_notes}/Qt-SOURCE.txt is missing: the Windows package "
+                                "needs Qt built by scripts/install-qt-mingw")
+        endif()
+        file(STRINGS ${qt_notes}/Qt-SOURCE.txt qt_source LIMIT_COUNT 1)
+        if(NOT qt_source MATCHES "source package qt6-base ([^ ]+)")
+            message(FATAL_ERROR "${qt_notes}/Qt-SOURCE.txt names no version of qt6-base")
+        endif()
+        set(SDU_QT_DEBIAN_VERSION ${CMAKE_MATCH_1})
+        set(SDU_QT_VERSION ${Qt6_VERSION})
+        # Debian's copyright file of that same source (the host's Qt, whose moc, rcc and uic
+        # the cross build uses, is built from it): every holder and licence in Qt's source,
+        # those of the libraries Qt bundles (FreeType, HarfBuzz, libpng, PCRE2, zlib, ...) too.
+        sdu_debian_origin(sdu_qt_host ${QT_HOST_PATH_CMAKE_DIR}/Qt6Core/Qt6CoreConfig.cmake)
+        if(NOT sdu_qt_host_SOURCE STREQUAL "qt6-base ${SDU_QT_DEBIAN_VERSION}")
+            message(FATAL_ERROR "Qt for mingw was built from qt6-base ${SDU_QT_DEBIAN_VERSION}, "
+                                "the host's Qt is ${sdu_qt_host_SOURCE}: rebuild it "
+                                "(scripts/install-qt-mingw)")
+        endif()
+        set(sdu_winpthread ${SDU_WINDOWS_RUNTIME_DLLS})
+        list(FILTER sdu_winpthread INCLUDE REGEX "/libwinpthread-1\\.dll$")
+        set(sdu_libstdcxx ${SDU_WINDOWS_RUNTIME_DLLS})
+        list(FILTER sdu_libstdcxx INCLUDE REGEX "/libstdc\\+\\+-6\\.dll$")
+        sdu_debian_origin(SDU_GCC_RUNTIME "${sdu_libstdcxx}")
+        sdu_debian_origin(SDU_MINGW_RUNTIME "${sdu_winpthread}")
+        # Debian's version of the runtime starts with GCC's (12.2.0-14+...).
+        string(REGEX REPLACE "-.*" "" SDU_GCC_VERSION "${SDU_GCC_RUNTIME_VERSION}")
+
+        set(licenses ${SDU_PACKAGING_OUT}/licenses)
+        file(GLOB qt_licenses ${qt_notes}/licenses/*.txt)
+        set(qt_license_copies)
+        foreach(text IN LISTS qt_licenses)
+            cmake_path(GET text FILENAME name)
+            sdu_crlf_copy(${text} ${licenses}/Qt/${name})
+            list(APPEND qt_license_copies ${licenses}/Qt/${name})
+        endforeach()
+        if(NOT EXISTS ${licenses}/Qt/LGPL-3.0-only.txt OR NOT EXISTS ${licenses}/Qt/GPL-3.0-only.txt)
+            message(FATAL_ERROR "${qt_notes}/licenses lacks LGPL-3.0-only.txt or GPL-3.0-only.txt")
+        endif()
+        sdu_crlf_copy(${qt_notes}/Qt-SOURCE.txt ${licenses}/Qt-SOURCE.txt)
+        sdu_crlf_copy(${sdu_qt_host_COPYRIGHT} ${licenses}/Qt-copyright.txt)
+        sdu_crlf_copy(${SDU_GCC_RUNTIME_COPYRIGHT} ${licenses}/gcc-runtime-copyright.txt)
+        sdu_crlf_copy(${SDU_MINGW_RUNTIME_COPYRIGHT} ${licenses}/mingw-w64-copyright.txt)
+        configure_file(${SDU_PACKAGING_DIR}/windows/THIRD-PARTY.txt.in
+                       ${SDU_PACKAGING_OUT}/THIRD-PARTY.txt @ONLY NEWLINE_STYLE CRLF)
+        install(FILES ${SDU_PACKAGING_OUT}/THIRD-PARTY.txt DESTINATION .)
+        install(FILES ${licenses}/Qt-SOURCE.txt ${licenses}/Qt-copyright.txt
+                      ${licenses}/gcc-runtime-copyright.txt ${licenses}/mingw-w64-copyright.txt
+                DESTINATION licenses)
+        install(FILES ${qt_license_copies} DESTINATION licenses/Qt)
+    endif()
     return()
 endif()
 
