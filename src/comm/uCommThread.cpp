@@ -2,6 +2,7 @@
 
 #include "comm/run_observer.h"
 #include "comm/uExceptions1V0.h"
+#include "comm/worker_threads.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -58,8 +59,15 @@ int TCommThread::liveWorkers() {
 }
 
 bool TCommThread::waitUntilNoneLive(std::chrono::milliseconds timeout) {
-    std::unique_lock guard(live().lock);
-    return live().changed.wait_for(guard, timeout, [] { return live().count == 0; });
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    {
+        std::unique_lock guard(live().lock);
+        if (!live().changed.wait_until(guard, deadline, [] { return live().count == 0; })) {
+            return false;
+        }
+    }
+    // The worker objects are gone; their threads may still be ending.
+    return waitForEndedWorkerThreads(deadline);
 }
 
 void TCommThread::Execute() {

@@ -29,8 +29,8 @@ public:
     // Runs the fully constructed worker on a detached thread that owns and finally deletes it.
     static void start(std::unique_ptr<TCommThread> worker);
 
-    // Workers constructed and not yet deleted, and a wait for their number to fall to zero
-    // (for an orderly end of the headless updater and of tests).
+    // Workers constructed and not yet deleted, and a wait for their number to fall to zero and
+    // for their threads to have ended (for an orderly end of the programs and of tests).
     static int liveWorkers();
     static bool waitUntilNoneLive(std::chrono::milliseconds timeout);
 

@@ -2,6 +2,7 @@
 
 #include "comm/uCommThread.h"
 #include "settings/update_settings.h"
+#include "ui/process_end.h"
 #include "ui/uInfo.h"
 #include "ui/uMain.h"
 #include "ui/uMessage.h"
@@ -10,8 +11,8 @@
 
 #include <QApplication>
 
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <string>
@@ -68,7 +69,9 @@ int runProgram(int argc, char** argv, const std::function<void(TfrmMain&)>& star
         // The process ends here, before the destructors of static objects run, so the worker
         // never meets a destroyed one.
         std::fflush(nullptr);
-        std::_Exit(exitCode);
+        endProcessNow(exitCode);
     }
+    // A worker that has just ended may still be leaving its thread: the process ends after it.
+    TCommThread::waitUntilNoneLive(std::chrono::seconds(2));
     return exitCode;
 }

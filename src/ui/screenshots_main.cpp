@@ -1,10 +1,16 @@
 // sdupdate-screenshots: renders the program's windows into PNG files, for the documentation
-// and for a look at the layout. Run under an X server (scripts/screenshots uses Xvfb):
+// and for a look at the layout. Run under an X server (scripts/screenshots uses Xvfb) or, the
+// Windows build, under wine (scripts/test-windows):
 //   sdupdate-screenshots normal OUTDIR          the main window, the overview
 //   sdupdate-screenshots internal OUTDIR f:+    internal mode: the main window, an update
 //                                                against the simulated logger, the report,
 //                                                the message window and the whole screen
-// Internal mode needs the setting intern=2483 (XDG_CONFIG_HOME/Quorvane/Zel.conf).
+// Internal mode needs the setting intern=2483 (XDG_CONFIG_HOME/Quorvane/Zel.conf; on Windows
+// the registry value, and the simulated logger a null-modem pair, see sim/sim_line.h).
+// For every picture one line on stdout: its path, its size in pixels, the window's size in
+// device-independent pixels and the screen's scale, and for the main window the height of its
+// menu bar (the client area below it is the window's fixed layout):
+//   OUTDIR/main_normal.png 666x363 window 444x242 scale 1.5 menu 22
 #include "sim/sim_server.h"
 #include "ui/program.h"
 #include "ui/uInfo.h"
@@ -16,6 +22,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -31,14 +39,27 @@ namespace {
 QString gOutDir;
 int gFailures = 0;
 
-void save(const QPixmap& pixmap, const char* name) {
+void save(const QPixmap& pixmap, const char* name, const QWidget* window = nullptr) {
     const QString path = QDir(gOutDir).filePath(QString::fromLatin1(name) + ".png");
     if (pixmap.isNull() || !pixmap.save(path)) {
         std::fprintf(stderr, "sdupdate-screenshots: cannot write %s\n", qPrintable(path));
         ++gFailures;
         return;
     }
-    std::printf("%s\n", qPrintable(path));
+    std::printf("%s %dx%d", qPrintable(path), pixmap.width(), pixmap.height());
+    if (window != nullptr) {
+        std::printf(" window %dx%d scale %g", window->width(), window->height(),
+                    window->devicePixelRatioF());
+        if (const auto* main = qobject_cast<const QMainWindow*>(window)) {
+            std::printf(" menu %d", main->menuBar()->height());
+        }
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+void save(QWidget* window, const char* name) {
+    save(window->grab(), name, window);
 }
 
 void saveScreen(const char* name) {
@@ -63,9 +84,9 @@ void whenModal(QWidget* window, std::function<void()> then) {
 
 void normalSet(TfrmMain& main) {
     QTimer::singleShot(500, &main, [&main] {
-        save(main.grab(), "main_normal");
+        save(&main, "main_normal");
         whenModal(frmInfo, [] {
-            save(frmInfo->grab(), "overview");
+            save(frmInfo, "overview");
             frmInfo->accept();
             QTimer::singleShot(100, qApp, [] { QCoreApplication::exit(gFailures); });
         });
@@ -76,15 +97,15 @@ void normalSet(TfrmMain& main) {
 void internalSet(TfrmMain& main, const std::string& port) {
     main.cbxPort->setEditText(QString::fromStdString(port));
     QTimer::singleShot(800, &main, [&main] {
-        save(main.grab(), "main_internal_files");
+        save(&main, "main_internal_files");
         saveScreen("screen_internal_idle");
         whenModal(frmMessage, [&main] {
-            save(frmMessage->grab(), "message");
+            save(frmMessage, "message");
             saveScreen("screen_after_update");
             frmMessage->Button1->click();
             QTimer::singleShot(300, qApp, [&main] {
-                save(frmProtocol->grab(), "report");
-                save(main.grab(), "main_after_update");
+                save(frmProtocol, "report");
+                save(&main, "main_after_update");
                 QCoreApplication::exit(gFailures);
             });
         });

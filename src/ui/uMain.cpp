@@ -36,6 +36,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <thread>
 
 TfrmMain* frmMain = nullptr;
@@ -238,8 +239,11 @@ void TfrmMain::FormCreate() {
                              btnFile->height());
     }
     // 9: no empty band between the panel and the status bar. Fixed border: the window keeps
-    // this size.
-    setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kPanelHeight + kStatusBarHeight);
+    // this size. The menu bar gets the height the window's layout gives it for the window's
+    // width, which the Windows style makes a pixel more than its plain size hint.
+    QMenuBar* const menu = menuBar();
+    const int menuHeight = std::max(menu->sizeHint().height(), menu->heightForWidth(kClientWidth));
+    setFixedSize(kClientWidth, menuHeight + kPanelHeight + kStatusBarHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         // Centred on the screen.
         const QRect area = screen->availableGeometry();

@@ -1,6 +1,6 @@
 // The port field filled from the machine's own ports on Windows: the registry's serial-port map
 // (HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, here under a scratch HKEY_LOCAL_MACHINE of this process),
-// refilled when a real WM_DEVICECHANGE arrives from another process (sdu-send-device-change).
+// refilled when a real WM_DEVICECHANGE arrives from another process (sdu-wintool).
 #include "ui_test_support.h"
 
 #include "ports/port_list.h"
@@ -32,9 +32,8 @@ QStringList entriesOf(const TfrmMain& main) {
 // helper's SendMessage waits until the window has handled it.
 bool sendDeviceChange(const QStringList& args) {
     QProcess helper;
-    helper.start(QCoreApplication::applicationDirPath() +
-                     QStringLiteral("/sdu-send-device-change.exe"),
-                 args);
+    helper.start(QCoreApplication::applicationDirPath() + QStringLiteral("/sdu-wintool.exe"),
+                 QStringList{QStringLiteral("device-change")} + args);
     if (!helper.waitForStarted(10000)) {
         return false;
     }

@@ -209,6 +209,11 @@ void WindowTest::startState() {
     QCOMPARE(main->ProgressBar1->value(), 0);
     QCOMPARE(main->Panel1->width(), 444);
     QCOMPARE(main->Panel1->height() + main->StatusBar1->height(), 220);
+    // The menu bar, the panel and the status bar fill the window without overlapping.
+    const QPoint panelTop = main->Panel1->mapTo(main.get(), QPoint(0, 0));
+    QCOMPARE(panelTop.y(), main->menuBar()->geometry().bottom() + 1);
+    QCOMPARE(main->StatusBar1->geometry().top(), panelTop.y() + main->Panel1->height());
+    QCOMPARE(main->StatusBar1->geometry().bottom() + 1, main->height());
     QCOMPARE(main->minimumSize(), main->maximumSize());
     QVERIFY(!(main->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(main->windowFlags() & Qt::WindowMinimizeButtonHint);
