@@ -1,5 +1,6 @@
 #include "comm/unique_fd.h"
 #include "record/records_file.h"
+#include "record/records_lock.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -31,7 +33,8 @@ std::string defaultRecordsFile() {
     return data + "/sdupdate/updates.jsonl";
 }
 
-bool appendRecord(const std::string& file, const std::string& line, std::string& error) {
+bool appendRecord(const std::string& file, const std::string& line, std::string& error,
+                  std::chrono::milliseconds lockWait) {
     std::error_code ec;
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();
     if (!folder.empty()) {
@@ -46,8 +49,16 @@ bool appendRecord(const std::string& file, const std::string& line, std::string&
         return failed("cannot open " + file, error);
     }
     // Writers on other file systems than local ones may need the lock; it costs nothing here.
-    if (::flock(fd.get(), LOCK_EX) != 0) {
-        return failed("cannot lock " + file, error);
+    const auto deadline = std::chrono::steady_clock::now() + lockWait;
+    while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            return failed("cannot lock " + file, error);
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            error = lockHeldText(file, lockWait);
+            return false;
+        }
+        std::this_thread::sleep_for(kLockRetryPause);
     }
     std::string text = line + "\n";
     struct stat st {};

@@ -1,11 +1,14 @@
 #include "record/records_file.h"
 
+#include "record/records_lock.h"
+
 #include "firmware/text_file.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -40,7 +43,8 @@ std::string defaultRecordsFile() {
     return std::string(local) + "\\sdupdate\\updates.jsonl";
 }
 
-bool appendRecord(const std::string& file, const std::string& line, std::string& error) {
+bool appendRecord(const std::string& file, const std::string& line, std::string& error,
+                  std::chrono::milliseconds lockWait) {
     const std::filesystem::path path = pathFromUtf8(file);
     std::error_code ec;
     if (path.has_parent_path()) {
@@ -58,8 +62,17 @@ bool appendRecord(const std::string& file, const std::string& line, std::string&
         return failed("cannot open " + file, error);
     }
     OVERLAPPED whole{};
-    if (!LockFileEx(h.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
-        return failed("cannot lock " + file, error);
+    const auto deadline = std::chrono::steady_clock::now() + lockWait;
+    while (!LockFileEx(h.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                       MAXDWORD, &whole)) {
+        if (GetLastError() != ERROR_LOCK_VIOLATION) {
+            return failed("cannot lock " + file, error);
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            error = lockHeldText(file, lockWait);
+            return false;
+        }
+        std::this_thread::sleep_for(kLockRetryPause);
     }
     std::string text = line + "\n";
     LARGE_INTEGER size{};

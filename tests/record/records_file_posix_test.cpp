@@ -5,10 +5,12 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,6 +51,22 @@ TEST_F(RecordsFileTest, ParallelWritersNeitherInterleaveNorLoseARecord) {
         seen.insert({record["writer"].get<int>(), record["n"].get<int>()});
     }
     EXPECT_EQ(seen.size(), std::size_t(kWriters * kEach)); // none lost, none twice
+}
+
+// A program that keeps the file locked makes the append fail with the reason after the wait,
+// never hang; once the lock is free, the record goes in.
+TEST_F(RecordsFileTest, ALockHeldByAnotherWriterEndsTheWaitWithTheReason) {
+    std::filesystem::create_directories(dir);
+    const std::string file = dir + "/updates.jsonl";
+    const int other = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    std::string error;
+    EXPECT_FALSE(appendRecord(file, R"({"n":1})", error, std::chrono::milliseconds(200)));
+    EXPECT_NE(error.find("another program has held it for 0.2 s"), std::string::npos) << error;
+    ::close(other);
+    EXPECT_TRUE(appendRecord(file, R"({"n":2})", error, std::chrono::milliseconds(200))) << error;
+    EXPECT_EQ(linesOf(file), std::vector<std::string>{R"({"n":2})"});
 }
 
 TEST(DefaultRecordsFile, FollowsXdgDataHomeThenHome) {

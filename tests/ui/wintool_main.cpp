@@ -9,6 +9,8 @@
 //                                            right bottom" (exit status 1: no such window)
 //   sdu-wintool pixels LEFT TOP WIDTH HEIGHT the number of pixels of that screen rectangle that
 //                                            differ from its top left pixel (0: an empty area)
+//   sdu-wintool screen FILE.bmp              the whole screen as a bitmap file (what a check
+//                                            that failed saw)
 // Exit status 0 when done, 2 on a usage error.
 #include <windows.h>
 
@@ -24,8 +26,9 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: sdu-wintool device-change arrival|removal COMn | device-change "
-                         "volume | window TITLE | pixels LEFT TOP WIDTH HEIGHT\n");
+    std::fprintf(stderr,
+                 "usage: sdu-wintool device-change arrival|removal COMn | device-change "
+                 "volume | window TITLE | pixels LEFT TOP WIDTH HEIGHT | screen FILE.bmp\n");
     return 2;
 }
 
@@ -88,17 +91,9 @@ int window(int argc, char** argv) {
     return 0;
 }
 
-int pixels(int argc, char** argv) {
-    if (argc != 6) {
-        return usage();
-    }
-    const int left = std::atoi(argv[2]);
-    const int top = std::atoi(argv[3]);
-    const int width = std::atoi(argv[4]);
-    const int height = std::atoi(argv[5]);
-    if (width <= 0 || height <= 0) {
-        return usage();
-    }
+// The pixels of a screen rectangle, top row first, 0x00RRGGBB; empty when they cannot be read.
+std::vector<std::uint32_t> grab(int left, int top, int width, int height) {
+    std::vector<std::uint32_t> pixels;
     const HDC screen = GetDC(nullptr);
     const HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info{};
@@ -110,26 +105,91 @@ int pixels(int argc, char** argv) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    int result = 1;
     if (bitmap != nullptr && bits != nullptr) {
         const HGDIOBJ old = SelectObject(memory, bitmap);
         if (BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY)) {
-            const auto* pixel = static_cast<const std::uint32_t*>(bits);
-            const std::size_t count =
-                static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-            std::size_t differing = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                differing += (pixel[i] & 0xFFFFFFu) != (pixel[0] & 0xFFFFFFu) ? 1 : 0;
+            const auto* first = static_cast<const std::uint32_t*>(bits);
+            pixels.assign(first, first + static_cast<std::size_t>(width) *
+                                             static_cast<std::size_t>(height));
+            for (std::uint32_t& pixel : pixels) {
+                pixel &= 0xFFFFFFu;
             }
-            std::printf("%zu\n", differing);
-            result = 0;
         }
         SelectObject(memory, old);
         DeleteObject(bitmap);
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return result;
+    return pixels;
+}
+
+int pixels(int argc, char** argv) {
+    if (argc != 6) {
+        return usage();
+    }
+    const int width = std::atoi(argv[4]);
+    const int height = std::atoi(argv[5]);
+    if (width <= 0 || height <= 0) {
+        return usage();
+    }
+    const std::vector<std::uint32_t> area =
+        grab(std::atoi(argv[2]), std::atoi(argv[3]), width, height);
+    if (area.empty()) {
+        return 1;
+    }
+    std::size_t differing = 0;
+    for (const std::uint32_t pixel : area) {
+        differing += pixel != area.front() ? 1u : 0u;
+    }
+    std::printf("%zu\n", differing);
+    return 0;
+}
+
+void put16(std::FILE* f, unsigned value) {
+    std::fputc(static_cast<int>(value & 0xFF), f);
+    std::fputc(static_cast<int>((value >> 8) & 0xFF), f);
+}
+
+void put32(std::FILE* f, std::uint32_t value) {
+    put16(f, value & 0xFFFF);
+    put16(f, value >> 16);
+}
+
+int screen(int argc, char** argv) {
+    if (argc != 3) {
+        return usage();
+    }
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const std::vector<std::uint32_t> pixels = grab(0, 0, width, height);
+    std::FILE* f = pixels.empty() ? nullptr : std::fopen(argv[2], "wb");
+    if (f == nullptr) {
+        return 1;
+    }
+    // A 32-bit bottom-up bitmap: the file header, the info header, the rows.
+    const auto imageSize = static_cast<std::uint32_t>(pixels.size() * 4);
+    std::fputs("BM", f);
+    put32(f, 54 + imageSize);
+    put32(f, 0);
+    put32(f, 54);
+    put32(f, 40);
+    put32(f, static_cast<std::uint32_t>(width));
+    put32(f, static_cast<std::uint32_t>(height));
+    put16(f, 1);
+    put16(f, 32);
+    put32(f, BI_RGB);
+    put32(f, imageSize);
+    put32(f, 2835); // 72 dpi
+    put32(f, 2835);
+    put32(f, 0);
+    put32(f, 0);
+    for (int row = height - 1; row >= 0; --row) {
+        for (int column = 0; column < width; ++column) {
+            put32(f, pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+                            static_cast<std::size_t>(column)]);
+        }
+    }
+    return std::fclose(f) == 0 ? 0 : 1;
 }
 
 } // namespace
@@ -143,6 +203,9 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "pixels") == 0) {
         return pixels(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "screen") == 0) {
+        return screen(argc, argv);
     }
     return usage();
 }
