@@ -1,7 +1,7 @@
 // What a failing serial-port call means on a POSIX system, with the facts that help the user:
 // the group that owns a device the user may not open, the program that holds a busy one.
+#include "base/process_name.h"
 #include "comm/port_fault.h"
-#include "comm/process_name.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -172,13 +172,6 @@ std::string holderOf(const std::string& call, const std::string& path) {
 }
 
 } // namespace
-
-std::string processDescription(long pid) {
-    const std::string number = std::to_string(pid);
-    std::string name;
-    std::getline(std::ifstream("/proc/" + number + "/comm"), name);
-    return (name.empty() ? "another program" : name) + " (PID " + number + ")";
-}
 
 void recordPortFault(const std::string& call, int error, const std::string& path) {
     TPortFault fault;

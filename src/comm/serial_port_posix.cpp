@@ -3,9 +3,9 @@
 // latency on USB adapters that offer it.
 #include "comm/serial_port.h"
 
+#include "base/process_name.h"
 #include "comm/port_fault.h"
 #include "comm/port_lock.h"
-#include "comm/process_name.h"
 #include "comm/run_observer.h"
 #include "comm/serial_low_latency.h"
 

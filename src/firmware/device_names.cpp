@@ -1,4 +1,4 @@
-#include "firmware/uVersion.h"
+#include "firmware/device_names.h"
 
 #include <array>
 

@@ -1,4 +1,5 @@
-#include "firmware/uVersion.h"
+#include "firmware/str_to_int.h"
+#include "firmware/firmware_errors.h"
 
 #include <cstddef>
 

@@ -1,6 +1,6 @@
 #include "firmware/text_file.h"
 
-#include "firmware/uVersion.h"
+#include "firmware/firmware_errors.h"
 
 #include <array>
 #include <fstream>

@@ -1,5 +1,7 @@
 #include "firmware/uFWVersions.h"
 
+#include "firmware/uVersion.h"
+
 #include "firmware/builtin_image.h"
 #include "firmware/text_file.h"
 #include "settings/update_settings.h"

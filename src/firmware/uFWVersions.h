@@ -2,7 +2,7 @@
 // The firmware image catalogue: image 0, loaded from a description file, and the built-in
 // images 1 to 3 (oldest to newest), each a header and a list of Intel HEX lines.
 
-#include "firmware/uVersion.h"
+#include "firmware/firmware_header.h"
 
 #include <string>
 #include <vector>

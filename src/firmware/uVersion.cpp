@@ -1,5 +1,6 @@
 #include "firmware/uVersion.h"
 
+#include "firmware/str_to_int.h"
 #include "firmware/text_file.h"
 
 #include <fstream>

@@ -3,7 +3,7 @@
 // ("VID_0403+PID_6001+A12345BCA": vendor, product, the serial number and the channel letter);
 // its "0000\Device Parameters" hold the port's name ("PortName") and the latency timer in ms
 // ("LatencyTimer", REG_DWORD).
-#include "comm/ascii_text.h"
+#include "base/ascii_text.h"
 #include "comm/reg_key_win32.h"
 #include "ports/adapter_info.h"
 #include "ports/registry_text_win32.h"

@@ -1,7 +1,7 @@
 // The platform-neutral part of the port list: the filter over the registry's serial-port map.
 #include "ports/port_list.h"
 
-#include "comm/ascii_text.h"
+#include "base/ascii_text.h"
 
 #include <string_view>
 

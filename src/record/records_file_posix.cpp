@@ -1,4 +1,4 @@
-#include "comm/unique_fd.h"
+#include "base/unique_fd.h"
 #include "record/records_file.h"
 #include "record/records_lock.h"
 

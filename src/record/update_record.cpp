@@ -1,8 +1,9 @@
 #include "record/update_record.h"
 
 #include "comm/uExceptions1V0.h"
+#include "firmware/device_names.h"
+#include "firmware/firmware_header.h"
 #include "firmware/uFWVersions.h"
-#include "firmware/uVersion.h"
 #include "record/sha256.h"
 #include "workflow/local_time.h"
 #include "workflow/status_table.h"

@@ -1,6 +1,7 @@
 #include "ui/uMain.h"
 
 #include "firmware/uFWVersions.h"
+#include "firmware/uVersion.h"
 #include "internal_mode/internal_switch.h"
 #include "ports/adapter_info.h"
 #include "ports/device_change.h"

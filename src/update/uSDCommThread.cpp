@@ -1,8 +1,9 @@
 #include "update/uSDCommThread.h"
 
 #include "comm/uExceptions1V0.h"
+#include "firmware/device_names.h"
+#include "firmware/firmware_header.h"
 #include "firmware/uFWVersions.h"
-#include "firmware/uVersion.h"
 #include "settings/update_settings.h"
 #include "update/hex_line.h"
 

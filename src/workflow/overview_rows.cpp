@@ -1,5 +1,6 @@
 #include "workflow/overview_rows.h"
 
+#include "firmware/device_names.h"
 #include "firmware/uFWVersions.h"
 #include "settings/update_settings.h"
 #include "workflow/status_texts.h"

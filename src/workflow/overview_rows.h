@@ -2,7 +2,7 @@
 // The rows of the firmware overview: image 0 first when it is the selected image, then the
 // built-in images newest first.
 
-#include "firmware/uVersion.h"
+#include "firmware/firmware_header.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
 #include "workflow/startup_options.h"
 
-#include "comm/ascii_text.h"
+#include "base/ascii_text.h"
 #include "settings/update_settings.h"
 
 #include <algorithm>

@@ -2,8 +2,9 @@
 
 #include "comm/uCommThread.h"
 #include "comm/uExceptions1V0.h"
+#include "firmware/device_names.h"
+#include "firmware/firmware_header.h"
 #include "firmware/uFWVersions.h"
-#include "firmware/uVersion.h"
 #include "settings/update_settings.h"
 #include "workflow/text_format.h"
 

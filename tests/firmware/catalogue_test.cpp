@@ -1,5 +1,7 @@
+#include "firmware/firmware_errors.h"
 #include "firmware/text_file.h"
 #include "firmware/uFWVersions.h"
+#include "firmware/uVersion.h"
 #include "settings/update_settings.h"
 #include "temp_file.h"
 

@@ -1,3 +1,4 @@
+#include "firmware/str_to_int.h"
 #include "firmware/uVersion.h"
 
 #include <gtest/gtest.h>

@@ -11,7 +11,7 @@
 // where <selector> is `entries=[ttyUSB0,...] text=<field text> index=<selected entry>`.
 // Ends with status 0 after `--events N` port changes, or on SIGINT or SIGTERM; status 1 when
 // the monitor cannot be opened.
-#include "comm/unique_fd.h"
+#include "base/unique_fd.h"
 #include "ports/device_change.h"
 #include "ports/port_list.h"
 #include "ports/port_monitor.h"

@@ -1,6 +1,7 @@
 #include "comm/uExceptions1V0.h"
+#include "firmware/device_names.h"
+#include "firmware/firmware_header.h"
 #include "firmware/uFWVersions.h"
-#include "firmware/uVersion.h"
 #include "settings/update_settings.h"
 #include "workflow/report_line.h"
 #include "workflow/status_texts.h"

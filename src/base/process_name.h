@@ -1,5 +1,5 @@
 #pragma once
-// POSIX: "minicom (PID 812)", the name the system gives a running process, for messages that
+// Linux: "minicom (PID 812)", the name the system gives a running process, for messages that
 // say who holds a port.
 
 #include <string>
