@@ -4,10 +4,10 @@
 #include "cli/cli_view.h"
 #include "cli/json_events.h"
 #include "cli/port_board.h"
-#include "cli/port_watch.h"
 #include "cli/process_signals.h"
 #include "cli/single_update.h"
 #include "cli/terminal.h"
+#include "ports/port_watch.h"
 #include "workflow/local_time.h"
 
 #include <algorithm>

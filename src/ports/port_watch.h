@@ -1,7 +1,9 @@
 #pragma once
-// Station mode: the ports of the logger's adapter type as they come and go. Linux waits on the
-// udev monitor (and reads the list again after each event); Windows reads the port list again
-// at each wait. One implementation per OS.
+// The ports of the logger's adapter type as they come and go, for a front end without a window
+// (the headless updater's station mode). Linux waits on the udev monitor (and reads the list
+// again after each event); Windows reads the port list again at each wait (a console program
+// gets no WM_DEVICECHANGE). One implementation per OS; a window takes the changes from its
+// own event loop instead (the window's device-change source).
 
 #include "ports/port_list.h"
 

@@ -1,4 +1,4 @@
-#include "cli/port_watch.h"
+#include "ports/port_watch.h"
 
 #include <thread>
 
